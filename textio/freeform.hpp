@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "textio/result.hpp"
+
+namespace skaldur::textio {
+
+// Why a number could not be read from a free-form text.
+enum class ReadError {
+  missing,       // the text ended before the value
+  bad_number,    // not a number of the needed kind: a word, "1.5.5", "3*1.0", "12.5" for a whole
+  null_value,    // an empty value: a leading comma, or two commas with only blanks between
+  slash,         // a slash ended the text before the value
+  out_of_range,  // a real beyond the double range, or a whole number beyond 32 bits
+};
+
+// A short English description, for messages such as "cannot read ...: <what>".
+[[nodiscard]] std::string_view describe(ReadError error);
+
+// Reads numbers one after the other from a text in free form.
+//
+// Numbers are separated by blanks, tabs or one comma (blanks around it
+// allowed); a slash ends the text. A real is an optional sign, digits with an
+// optional decimal point (at least one digit), and an optional exponent: E, e,
+// D or d, an optional sign, digits. A whole number is an optional sign and
+// digits. Only the values asked for are examined: what follows them is never
+// looked at. Never throws and never reads past the text.
+class FreeFormReader {
+ public:
+  explicit FreeFormReader(std::string_view text) : text_(text) {}
+
+  [[nodiscard]] Result<double, ReadError> real();
+  [[nodiscard]] Result<std::int32_t, ReadError> whole();
+
+  // Offset of the value read last (or of the place where reading failed).
+  [[nodiscard]] std::size_t value_start() const { return value_start_; }
+  // The text of the value read last (or of the field that failed).
+  [[nodiscard]] std::string_view value_text() const { return value_text_; }
+
+ private:
+  // Moves to the next value and sets value_text_; the error when there is none.
+  [[nodiscard]] std::optional<ReadError> next_value();
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  std::size_t value_start_ = 0;
+  std::string_view value_text_;
+  bool after_value_ = false;
+};
+
+// True when the text is a real number in the form described above.
+[[nodiscard]] bool is_real_form(std::string_view text);
+
+// Converts a text that is_real_form accepts; out_of_range when it overflows a
+// double. A value too small for a double reads as zero of the same sign.
+[[nodiscard]] Result<double, ReadError> convert_real(std::string_view text);
+
+}  // namespace skaldur::textio
