@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace skaldur::textio {
+
+// Lines are read through their first 10 000 characters.
+inline constexpr std::size_t kLineWidth = 10000;
+
+// Reads the lines of a file descriptor in large blocks. A line is handed out
+// without its line end; a carriage return just before the line feed belongs
+// to the line end. Lines longer than the width are cut, the rest skipped.
+// The last line needs no line feed.
+class LineReader {
+ public:
+  explicit LineReader(int fd, std::size_t width = kLineWidth, std::size_t block = 1 << 20);
+
+  enum class Status { line, end, error };
+
+  // Sets `line` (valid until the next call) and returns Status::line, or
+  // returns end or error (see error()).
+  [[nodiscard]] Status next(std::string_view& line);
+
+  // Number of the line handed out last, from 1.
+  [[nodiscard]] std::int64_t line_number() const { return line_number_; }
+  // The error number of a failed read.
+  [[nodiscard]] int error() const { return error_; }
+
+ private:
+  // Reads more bytes behind the unread ones; false at the end of the file or on an error.
+  bool fill();
+  std::string_view finish(std::string_view line);
+
+  int fd_;
+  std::size_t width_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;  // first unread byte
+  std::size_t end_ = 0;    // one past the last byte read
+  bool eof_ = false;
+  int error_ = 0;
+  std::int64_t line_number_ = 0;
+  std::string long_line_;  // head of a line longer than the buffer
+};
+
+}  // namespace skaldur::textio
