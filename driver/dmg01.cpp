@@ -1,11 +1,149 @@
 #include "driver/dmg01.hpp"
 
+#include <array>
+#include <cstring>
 #include <ostream>
+#include <string>
+#include <string_view>
+
+#include "driver/dialogue.hpp"
+#include "driver/run_end.hpp"
+#include "driver/series.hpp"
+#include "textio/format.hpp"
+#include "textio/lines.hpp"
+#include "textio/text.hpp"
+#include "textio/units.hpp"
 
 namespace skaldur::driver {
+namespace {
 
-int DMG01(std::istream&, std::ostream&, std::ostream&) {
+using textio::format_fixed;
+using textio::format_int;
+
+// The frame's lines after their leading blank, 58 characters each.
+constexpr std::array<std::string_view, 13> kBannerText = {
+    "          ================================================",
+    "          -                                              -",
+    "          -          ====  S K A L D U R  ====           -",
+    "          -                                              -",
+    "          -     Computes Accumulated Damage per Year     -",
+    "          -     for one Stress Time Series.              -",
+    "          -     Time Series is specified on one file and -",
+    "          -     the SN-Data is specified on a separate   -",
+    "          -     file.                                    -",
+    "          -              Version 1.2/ 2006-01-05         -",
+    "          -                                              -",
+    "          -     Help: README.md beside the program       -",
+    "          ================================================",
+};
+
+constexpr bool banner_lines_fit() {
+  for (std::string_view line : kBannerText) {
+    if (line.size() != 58) return false;
+  }
+  return true;
+}
+static_assert(banner_lines_fit(), "every framed banner line is 58 characters");
+
+void write_banner(std::ostream& out) {
+  out << std::string(54, ' ') << '\n';
+  for (int i = 0; i < 3; ++i)
+    out << std::string(59, ' ') << '\n';
+  for (std::string_view line : kBannerText)
+    out << ' ' << line << '\n';
+  for (int i = 0; i < 3; ++i)
+    out << std::string(59, ' ') << '\n';
+}
+
+// Everything the dialogue settles before the series is read.
+struct Settings {
+  std::string print_name;
+  std::string series_name;
+  TimeWindow window;
+  double force_unit_factor = 1.0e-6;
+  double scf = 1.0;
+  double thickness = 0.0;
+  std::int32_t blocks_asked = 0;
+};
+
+Settings ask_settings(Dialogue& dialogue, textio::UnitTable& units) {
+  Settings s;
+  s.print_name = dialogue.ask_file(kQ1, textio::kPrintUnit, 0, kCannotOpenFile);
+  s.series_name = dialogue.ask_file(kQ2, textio::kSeriesUnit, 1, kNonexistingFile);
+  if (units.identity(textio::kSeriesUnit) == units.identity(textio::kPrintUnit)) {
+    throw RunEnd{2, "skaldur: the time-series file '" +
+                        std::string(textio::trimmed(s.series_name)) +
+                        "' is the print file; nothing was written"};
+  }
+  s.window.first_time = dialogue.ask_real(kQ3, 0.0);
+  s.window.last_time = dialogue.ask_real(kQ4, 1.0e30);
+  const char unit = dialogue.ask_letter(kQ5);
+  s.force_unit_factor = (unit == 'm' || unit == 'M') ? 1.0 : 1.0e-6;
+  s.scf = dialogue.ask_real(kQ6, 1.0);
+  s.thickness = dialogue.ask_real(kQ7, 0.0);
+  s.blocks_asked = dialogue.ask_whole(kQ8, 0);
+  return s;
+}
+
+// Asks for the column until it is one of the stress columns found.
+int ask_column(Dialogue& dialogue, int columns) {
+  std::ostream& out = dialogue.out();
+  out << '\n' << format_int(columns, 10) << " Columns found ...\n\n";
+  while (true) {
+    const std::int32_t column = dialogue.ask_whole(kQ12, 2);
+    if (column >= 2 && column <= columns) return column;
+    out << " Illegal Column   :" << format_int(column, 4) << '\n';
+  }
+}
+
+SeriesData read_time_series(Dialogue& dialogue, textio::UnitTable& units,
+                            const Settings& settings) {
+  textio::LineReader lines(units.descriptor(textio::kSeriesUnit));
+  SeriesData data;
+  SeriesError error;
+  const auto choose = [&](int columns) { return ask_column(dialogue, columns); };
+  if (!read_series(lines, settings.window, choose, data, error)) {
+    throw RunEnd{2, "skaldur: " + std::string(textio::trimmed(settings.series_name)) + ", line " +
+                        std::to_string(error.line) + ": " + error.what + ": '" +
+                        printable(error.text) + "'"};
+  }
+  std::ostream& out = dialogue.out();
+  out << " Number of steps in Time Series:"
+      << format_int(static_cast<std::int64_t>(data.series.size()), 12) << '\n';
+  out << " Simulation Length             :" << format_fixed(data.simulation_length, 12, 3) << '\n';
+  return data;
+}
+
+int run(textio::UnitTable& units) {
+  Dialogue dialogue(units);
+  write_banner(dialogue.out());
+  const Settings settings = ask_settings(dialogue, units);
+  const SeriesData data = read_time_series(dialogue, units, settings);
+  static_cast<void>(data);
   return kExitOk;
+}
+
+}  // namespace
+
+int DMG01(std::istream& in, std::ostream& out, std::ostream& err) {
+  textio::UnitTable units(in, out);
+  int status = kExitOk;
+  try {
+    status = run(units);
+  } catch (const RunEnd& end) {
+    out.flush();
+    err << end.message << '\n';
+    return end.status;
+  }
+  units.close(textio::kPrintUnit);
+  units.close(textio::kOutputSlot);
+  out.flush();
+  if (const auto& failure = units.write_failure(); failure && status == kExitOk) {
+    err << "skaldur: cannot write " << failure->name << ": " << std::strerror(failure->error)
+        << '\n';
+    return kExitFailed;
+  }
+  return status;
 }
 
 }  // namespace skaldur::driver

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace skaldur::driver {
+
+// Ends the run early: thrown inside the driver only and caught by DMG01, which
+// writes the message on standard error and returns the status.
+struct RunEnd {
+  int status;
+  std::string message;
+};
+
+// A text fit for one line of a message: cut to `limit` characters, with
+// control characters shown as '?'.
+std::string printable(std::string_view text, std::size_t limit = 200);
+
+}  // namespace skaldur::driver

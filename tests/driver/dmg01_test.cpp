@@ -1,0 +1,228 @@
+#include "driver/dmg01.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "driver/dialogue.hpp"
+#include "support/temp_dir.hpp"
+#include "tests/driver/run_helpers.hpp"
+
+namespace skaldur::driver {
+namespace {
+
+using skaldur::testing::expected_banner;
+using skaldur::testing::mask_contact_line;
+using skaldur::testing::prompt;
+using skaldur::testing::read_file;
+using skaldur::testing::run_dialogue;
+using skaldur::testing::TempDir;
+
+const std::string kThreeColumns = "# time stress\n0.0 10.0 5.0\n1.0 12.0 4.0\n2.0 8.0 6.0\n";
+
+std::string prompts(std::initializer_list<Question> questions) {
+  std::string text;
+  for (const Question& q : questions)
+    text += prompt(q.prompt);
+  return text;
+}
+
+std::string series_lines(int steps, std::string_view length) {
+  std::string count = std::to_string(steps);
+  return " Number of steps in Time Series:" + std::string(12 - count.size(), ' ') + count +
+         "\n Simulation Length             :" + std::string(12 - length.size(), ' ') +
+         std::string(length) + "\n";
+}
+
+std::string column_block(int columns) {
+  const std::string count = std::to_string(columns);
+  return "\n" + std::string(10 - count.size(), ' ') + count + " Columns found ...\n\n";
+}
+
+class DMG01Test : public ::testing::Test {
+ protected:
+  // Answers for questions 1 to 8: the print file, the series file, then the rest.
+  std::string answers(const std::string& series, const std::string& rest = "\n\n\n\n\n\n") {
+    return dir.file("print.txt") + "\n" + dir.write("series.txt", series) + "\n" + rest;
+  }
+
+  TempDir dir;
+};
+
+TEST_F(DMG01Test, ReadsTheSeriesWithDefaultAnswers) {
+  const auto r = run_dialogue(answers(kThreeColumns) + "\n\n");
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_contact_line(r.out),
+            expected_banner() + prompts({kQ1, kQ2, kQ3, kQ4, kQ5, kQ6, kQ7, kQ8}) +
+                column_block(3) + prompts({kQ12}) + series_lines(3, "2.000"));
+}
+
+TEST_F(DMG01Test, TimeWindowEndsTheReadingAtTheFirstLaterTime) {
+  std::string series;
+  for (int t = 0; t <= 10; ++t)
+    series += std::to_string(t) + " " + std::to_string(t % 3) + "\n";
+  const struct {
+    std::string window;  // answers to questions 3 and 4
+    int steps;
+    const char* length;
+  } rows[] = {
+      {"\n5\n", 6, "6.000"},       // the line at time 6 ends the reading and counts
+      {"\n\n", 11, "10.000"},      // the whole file
+      {"2\n5\n", 4, "4.000"},      // from time 2: length 6 - 2
+      {"5, 20\n5\n", 1, "1.000"},  // only the first value of an answer counts
+      {"20\n\n", 0, "10.000"},     // nothing accepted: the last time read counts
+  };
+  for (const auto& row : rows) {
+    const auto r = run_dialogue(answers(series, row.window + "\n\n\n\n") + "\n");
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    const std::string tail = series_lines(row.steps, row.length);
+    ASSERT_GE(r.out.size(), tail.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << row.window;
+    EXPECT_EQ(r.out.find("Columns found") == std::string::npos, row.steps == 0);
+  }
+}
+
+TEST_F(DMG01Test, ColumnCountComesFromTheBlankSeparatedFieldsOfTheFirstLine) {
+  const struct {
+    std::string series;
+    int columns;
+  } rows[] = {
+      {"0.0 1.5\n1.0 2.5\n", 2},
+      {"0.0,1.5,2.5\n1.0,2.5,3.5\n", 2},
+      {"0.0\t1.5\t2.5\n", 2},
+      {"-1 9 9 9 9\n0.0 1 2 3\n", 4},  // the skipped line does not count
+      {"0 1 2 3 4 5 6 7 8 9 10\n", 11},
+      {"1733500000000 1.5 2.5\n1733500000001 1.5 2.5\n", 3},  // millisecond time stamps
+  };
+  for (const auto& row : rows) {
+    const auto r = run_dialogue(answers(row.series) + "\n\n");
+    EXPECT_EQ(r.status, kExitOk) << row.series << r.err;
+    EXPECT_NE(r.out.find(column_block(row.columns) + prompt(kQ12.prompt)), std::string::npos)
+        << row.series;
+  }
+}
+
+TEST_F(DMG01Test, IllegalColumnIsAskedAgain) {
+  const auto r = run_dialogue(answers(kThreeColumns) + "4\n1\n-2\n3\n");
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_NE(
+      r.out.find(column_block(3) + prompt(kQ12.prompt) + " Illegal Column   :   4\n" +
+                 prompt(kQ12.prompt) + " Illegal Column   :   1\n" + prompt(kQ12.prompt) +
+                 " Illegal Column   :  -2\n" + prompt(kQ12.prompt) + series_lines(3, "2.000")),
+      std::string::npos)
+      << r.out;
+}
+
+TEST_F(DMG01Test, FilesThatDoNotOpenAreAskedForAgain) {
+  const std::string no_folder = dir.file("no/such/folder/print.txt");
+  const std::string missing = dir.file("missing.txt");
+  const std::string series = dir.write("series.txt", kThreeColumns);
+  const auto r =
+      run_dialogue(no_folder + "\n\n" + dir.path().string() + "\n" + dir.file("p.txt") + "\n" +
+                   missing + "\n" + dir.path().string() + "\n" + series + "\n\n\n\n\n\n\n\n");
+  EXPECT_EQ(r.status, kExitOk);
+  const auto padded = [](const std::string& name) {
+    return name + std::string(256 - name.size(), ' ');
+  };
+  const std::string q1 = prompt(kQ1.prompt);
+  const std::string q2 = prompt(kQ2.prompt);
+  EXPECT_NE(r.out.find(q1 + " Cannot Open file :" + padded(no_folder) + "\n" + q1 +
+                       " Cannot Open file :" + std::string(256, ' ') + "\n" + q1 +
+                       " Cannot Open file :" + padded(dir.path().string()) + "\n" + q1 + q2 +
+                       " Nonexisting file :" + padded(missing) + "\n" + q2 + " Nonexisting file :" +
+                       padded(dir.path().string()) + "\n" + q2 + prompt(kQ3.prompt)),
+            std::string::npos)
+      << r.out;
+  EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST_F(DMG01Test, WindowsLineEndsAreLineEnds) {
+  const std::string series = dir.write("series.txt", "# c\r\n0.0 10.0 5.0\r\n2.0 8.0 6.0\r\n");
+  const auto r =
+      run_dialogue(dir.file("print.txt") + "\r\n" + series + "\r\n\r\n\r\nm\r\n\r\n\r\n\r\n3\r\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("print.txt")));
+  EXPECT_NE(r.out.find(series_lines(2, "2.000")), std::string::npos);
+}
+
+TEST_F(DMG01Test, ExistingPrintFileIsNotEmptiedByNamingIt) {
+  dir.write("print.txt", "results of last week\n");
+  const auto r = run_dialogue(answers(kThreeColumns) + "\n\n");
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(read_file(dir.file("print.txt")), "results of last week\n");
+}
+
+TEST_F(DMG01Test, SeriesThatIsThePrintFileEndsTheRunUntouched) {
+  const std::string series = dir.write("series.txt", kThreeColumns);
+  const auto r = run_dialogue(series + "\n" + dir.path().string() + "/./series.txt\n");
+  EXPECT_EQ(r.status, kExitBadInput);
+  EXPECT_NE(r.err.find("is the print file"), std::string::npos) << r.err;
+  EXPECT_EQ(read_file(series), kThreeColumns);
+  EXPECT_EQ(r.out.substr(r.out.size() - prompt(kQ2.prompt).size()), prompt(kQ2.prompt));
+}
+
+// Every way an answer or a data line can end the run: status 2, one message
+// on standard error that names the place, nothing more on standard output.
+TEST_F(DMG01Test, BadInputEndsTheRun) {
+  const struct {
+    std::string series;
+    std::string rest;   // answers after question 2
+    std::string where;  // expected in the message
+  } rows[] = {
+      {kThreeColumns, "abc\n", "question 3"},
+      {kThreeColumns, "\n1..5\n", "question 4"},
+      {kThreeColumns, "\n\n\n1e400\n", "question 6"},
+      {kThreeColumns, "\n\n\n\nx\n", "question 7"},
+      {kThreeColumns, "\n\n\n\n\n12.5\n", "question 8"},
+      {kThreeColumns, "\n\n\n\n\n99999999999\n", "question 8"},
+      {kThreeColumns, "\n\n\n\n\n,5\n", "question 8"},
+      {kThreeColumns, "\n\n\n\n\n\nx\n", "question 12"},
+      {kThreeColumns, "\n\n\n\n\n\n/\n", "question 12"},
+      {"time stress\n0 1\n", "\n\n\n\n\n\n", "line 1"},
+      {"0 1\n #0 1\n", "\n\n\n\n\n\n\n", "line 2"},
+      {"0 1 2\n1 1\n", "\n\n\n\n\n\n\n", "line 2"},
+      {"0 1 2\n1 1 inf\n", "\n\n\n\n\n\n\n", "line 2"},
+      {"-1 1 2\n0 1 nan\n", "\n\n\n\n\n\n", "line 2"},
+      {"0\n", "\n\n\n\n\n\n", "line 1"},
+      {"0 1e39\n", "\n\n\n\n\n\n\n", "line 1"},
+      {std::string("0 1\0\n", 5), "\n\n\n\n\n\n\n", "line 1"},
+  };
+  for (const auto& row : rows) {
+    const auto r = run_dialogue(answers(row.series, row.rest));
+    EXPECT_EQ(r.status, kExitBadInput) << row.rest << row.series;
+    EXPECT_NE(r.err.find(row.where), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.out.find("Number of steps"), std::string::npos);
+  }
+}
+
+TEST_F(DMG01Test, OtherColumnsNeedOnlyBeNumbers) {
+  // 1e39 is beyond single precision, but column 3 is not the one chosen.
+  const auto r = run_dialogue(answers("0 1 1e39\n1 2 3\n") + "\n\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+}
+
+TEST_F(DMG01Test, ConsoleInputEndingAtAnyQuestionEndsTheRun) {
+  const std::string full = answers(kThreeColumns) + "\n";  // nine answers in all
+  ASSERT_EQ(run_dialogue(full).status, kExitOk);
+  std::size_t cut = 0;
+  for (int answered = 0; answered < 9; ++answered) {
+    const auto r = run_dialogue(full.substr(0, cut));
+    EXPECT_EQ(r.status, kExitBadInput) << answered;
+    EXPECT_NE(r.err.find("console input ended"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.back(), ' ') << "the run ends behind the waiting prompt";
+    cut = full.find('\n', cut) + 1;
+  }
+}
+
+TEST_F(DMG01Test, LongLinesAreReadThroughTheirFirst10000Characters) {
+  const std::string long_line = "0.0 10.0" + std::string(9992, ' ') + "garbage beyond the width\n";
+  const auto r = run_dialogue(answers(long_line + "1.0 11.0\n") + "\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.out.find(series_lines(2, "1.000")), std::string::npos);
+}
+
+}  // namespace
+}  // namespace skaldur::driver
