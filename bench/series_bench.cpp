@@ -1,0 +1,59 @@
+// Time-series reading: a generated three-column record of 10^6 lines.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "driver/series.hpp"
+#include "textio/lines.hpp"
+
+namespace {
+
+// Writes the record once per process: time, two stress columns in MPa.
+const std::string& record_path(int lines) {
+  static std::string path;
+  if (!path.empty()) return path;
+  path = (std::filesystem::temp_directory_path() / "skaldur-bench-series.ts").string();
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  std::mt19937 rng(12345);
+  std::normal_distribution<double> step(0.0, 2.0);
+  double a = 40.0;
+  double b = 0.0;
+  std::fputs("# generated record: time [s], stress A [MPa], stress B [MPa]\n", f);
+  for (int i = 0; i < lines; ++i) {
+    a += step(rng);
+    b = 0.7 * b + step(rng);
+    std::fprintf(f, "%.3f %.4f %.4E\n", 0.05 * i, a, b);
+  }
+  std::fclose(f);
+  return path;
+}
+
+void BM_ReadSeries(benchmark::State& state) {
+  const int lines = static_cast<int>(state.range(0));
+  const std::string& path = record_path(lines);
+  const auto bytes = static_cast<std::int64_t>(std::filesystem::file_size(path));
+  for (auto _ : state) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    skaldur::textio::LineReader reader(fd);
+    skaldur::driver::SeriesData data;
+    skaldur::driver::SeriesError error;
+    const bool ok =
+        skaldur::driver::read_series(reader, {}, [](int) { return 2; }, data, error);
+    ::close(fd);
+    if (!ok || data.series.size() != static_cast<std::size_t>(lines)) {
+      state.SkipWithError("the record did not read");
+      break;
+    }
+    benchmark::DoNotOptimize(data.series.data());
+  }
+  state.SetItemsProcessed(state.iterations() * lines);
+  state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(BM_ReadSeries)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
