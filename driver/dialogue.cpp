@@ -33,11 +33,27 @@ Dialogue::Dialogue(textio::UnitTable& units)
       out_(*units.output(textio::kConsoleOut)) {}
 
 std::string Dialogue::read_line(const Question& q, std::size_t width) {
+  // Keeps the first `width` characters (and one more, so that a carriage
+  // return at the cut is not taken for a line end) and skips the rest, so
+  // that an endless line cannot exhaust the memory.
   std::string line;
-  if (!std::getline(in_, line)) {
-    out_.flush();
-    throw RunEnd{2, "skaldur: the console input ended while " + question_label(q) +
-                        " waited for its answer"};
+  std::streambuf* buf = in_.rdbuf();
+  bool any = false;
+  while (true) {
+    const auto c = buf == nullptr ? std::char_traits<char>::eof() : buf->sbumpc();
+    if (std::char_traits<char>::eq_int_type(c, std::char_traits<char>::eof())) {
+      if (!any) {
+        in_.setstate(std::ios::eofbit);
+        out_.flush();
+        throw RunEnd{2, "skaldur: the console input ended while " + question_label(q) +
+                            " waited for its answer"};
+      }
+      break;
+    }
+    any = true;
+    const char ch = std::char_traits<char>::to_char_type(c);
+    if (ch == '\n') break;
+    if (line.size() <= width) line += ch;
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   if (line.size() > width) line.resize(width);

@@ -224,5 +224,16 @@ TEST_F(DMG01Test, LongLinesAreReadThroughTheirFirst10000Characters) {
   EXPECT_NE(r.out.find(series_lines(2, "1.000")), std::string::npos);
 }
 
+TEST_F(DMG01Test, LongAnswersAreCut) {
+  // A name is read through 256 characters, any other answer through 10 000.
+  const std::string long_name = std::string(300, 'n');
+  const std::string huge_answer = "1" + std::string(5'000'000, ' ') + "x";
+  const auto r =
+      run_dialogue(long_name + "\n" + answers("0 5\n1 6\n2 7\n", huge_answer + "\n\n\n\n\n\n\n"));
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.out.find(" Cannot Open file :" + std::string(256, 'n') + "\n"), std::string::npos);
+  EXPECT_NE(r.out.find(series_lines(2, "1.000")), std::string::npos);
+}
+
 }  // namespace
 }  // namespace skaldur::driver
