@@ -42,8 +42,8 @@ void BM_ReadSeries(benchmark::State& state) {
     skaldur::textio::LineReader reader(fd);
     skaldur::driver::SeriesData data;
     skaldur::driver::SeriesError error;
-    const bool ok =
-        skaldur::driver::read_series(reader, {}, [](int) { return 2; }, data, error);
+    const bool ok = skaldur::driver::read_series(
+        reader, {}, [](int) { return 2; }, data, error);
     ::close(fd);
     if (!ok || data.series.size() != static_cast<std::size_t>(lines)) {
       state.SkipWithError("the record did not read");

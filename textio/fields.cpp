@@ -7,7 +7,9 @@
 namespace skaldur::textio {
 namespace {
 
-constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The type of a trimmed field that is not all digits, decided by its first
 // character and the rest.

@@ -10,10 +10,18 @@
 namespace skaldur::textio {
 namespace {
 
-constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
-constexpr bool is_space(char c) { return c == ' ' || c == '\t'; }
-constexpr bool ends_value(char c) { return is_space(c) || c == ',' || c == '/'; }
-constexpr bool is_exponent_letter(char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
+constexpr bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+constexpr bool is_space(char c) {
+  return c == ' ' || c == '\t';
+}
+constexpr bool ends_value(char c) {
+  return is_space(c) || c == ',' || c == '/';
+}
+constexpr bool is_exponent_letter(char c) {
+  return c == 'E' || c == 'e' || c == 'D' || c == 'd';
+}
 
 // Estimates the decimal exponent of a real that overflowed or underflowed:
 // positive means too large. Only the sign of the result matters.
@@ -37,7 +45,8 @@ long long decimal_magnitude(std::string_view text) {
     ++i;
     const bool negative = i < text.size() && text[i] == '-';
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    for (; i < text.size(); ++i) exponent = std::min(exponent * 10 + (text[i] - '0'), 1LL << 40);
+    for (; i < text.size(); ++i)
+      exponent = std::min(exponent * 10 + (text[i] - '0'), 1LL << 40);
     if (negative) exponent = -exponent;
   }
   return magnitude + exponent;
@@ -60,17 +69,20 @@ bool is_real_form(std::string_view text) {
   std::size_t i = 0;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   std::size_t digits = 0;
-  while (i < text.size() && is_digit(text[i])) ++i, ++digits;
+  while (i < text.size() && is_digit(text[i]))
+    ++i, ++digits;
   if (i < text.size() && text[i] == '.') {
     ++i;
-    while (i < text.size() && is_digit(text[i])) ++i, ++digits;
+    while (i < text.size() && is_digit(text[i]))
+      ++i, ++digits;
   }
   if (digits == 0) return false;
   if (i < text.size() && is_exponent_letter(text[i])) {
     ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     std::size_t exponent_digits = 0;
-    while (i < text.size() && is_digit(text[i])) ++i, ++exponent_digits;
+    while (i < text.size() && is_digit(text[i]))
+      ++i, ++exponent_digits;
     if (exponent_digits == 0) return false;
   }
   return i == text.size();
@@ -106,12 +118,14 @@ Result<double, ReadError> convert_real(std::string_view text) {
 }
 
 std::optional<ReadError> FreeFormReader::next_value() {
-  while (pos_ < text_.size() && is_space(text_[pos_])) ++pos_;
+  while (pos_ < text_.size() && is_space(text_[pos_]))
+    ++pos_;
   if (pos_ < text_.size() && text_[pos_] == ',') {
     // One comma may separate two values; a leading comma or a second one is an empty value.
     if (after_value_) {
       ++pos_;
-      while (pos_ < text_.size() && is_space(text_[pos_])) ++pos_;
+      while (pos_ < text_.size() && is_space(text_[pos_]))
+        ++pos_;
     }
     if (!after_value_ || (pos_ < text_.size() && text_[pos_] == ',')) {
       value_start_ = pos_;
@@ -130,7 +144,8 @@ std::optional<ReadError> FreeFormReader::next_value() {
     return ReadError::slash;
   }
   std::size_t end = pos_;
-  while (end < text_.size() && !ends_value(text_[end])) ++end;
+  while (end < text_.size() && !ends_value(text_[end]))
+    ++end;
   value_text_ = text_.substr(pos_, end - pos_);
   pos_ = end;
   after_value_ = true;

@@ -105,7 +105,8 @@ TEST(LINFLD, LongWordKeepsItsFirst80Characters) {
 
 TEST(LINFLD, ManyFieldsHaveNoFixedLimit) {
   std::string line;
-  for (int i = 0; i < 2000; ++i) line += std::to_string(i) + " ";
+  for (int i = 0; i < 2000; ++i)
+    line += std::to_string(i) + " ";
   const auto got = LINFLD(line);
   ASSERT_TRUE(got.ok());
   ASSERT_EQ(got->size(), 2000u);
