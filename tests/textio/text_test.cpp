@@ -47,7 +47,7 @@ TEST(PROMPT, WritesBlankAndAtMost80CharactersWithoutLineEnd) {
   std::ostringstream long_out;
   const std::string hundred = std::string(79, 'a') + "bcdefghijklmnopqrstuv";
   PROMPT(long_out, hundred);
-  EXPECT_EQ(long_out.str(), " " + hundred.substr(0, 80));
+  EXPECT_EQ(long_out.str(), ' ' + hundred.substr(0, 80));
 }
 
 TEST(Padded, CutsAndPads) {
