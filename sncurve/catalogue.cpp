@@ -33,10 +33,19 @@ constexpr std::size_t block_length(const BuiltinCurve& curve) {
   return kHeaderSize + n_sn_lin * n_par_per_lin + n_fix_par;
 }
 
+constexpr int word_count(std::string_view text) {
+  int count = 0;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] != ' ' && (i == 0 || text[i - 1] == ' ')) ++count;
+  return count;
+}
+
+// Every name fits its 40 characters and holds standard, class and
+// environment; every block fits the values table.
 constexpr bool builtin_table_fits() {
   std::size_t total = 0;
   for (const auto& curve : builtin_curves()) {
-    if (curve.name.size() > kNameLength) return false;
+    if (curve.name.size() > kNameLength || word_count(curve.name) != 3) return false;
     if (block_length(curve) > kHeaderSize + curve.numbers.size() - 3) return false;
     total += block_length(curve);
   }
@@ -50,8 +59,9 @@ struct HeaderCodes {
   int environment = 0;
 };
 
+// Codes the three words of a name; words that are not in their table give 0.
 HeaderCodes code_name(std::string_view name, std::span<std::string> words) {
-  (void)textio::SPLITW(name, words, kWordLength);
+  (void)textio::SPLITW(name, words, kWordLength);  // three words, checked at compile time
   HeaderCodes codes;
   codes.standard = textio::IWFIND(words[0], kStandards, LetterCase::blind);
   if (codes.standard == kNorsok) {

@@ -18,7 +18,7 @@ namespace skaldur::sncurve {
 //   '  SigBreak    thick     k     .....
 //       52.630    25.000     0.200     0.000           F10.3, five to a line
 //   (empty)
-//    Computed SigBreak:     52.632                     F10.3
+//    Computed SigBreak:     52.642                     F10.3
 //   (empty)
 //
 // Heading lines start with an apostrophe, so the block reads back as a
