@@ -9,6 +9,9 @@
 #include "driver/dialogue.hpp"
 #include "driver/run_end.hpp"
 #include "driver/series.hpp"
+#include "sncurve/catalogue.hpp"
+#include "sncurve/record.hpp"
+#include "textio/datestamp.hpp"
 #include "textio/format.hpp"
 #include "textio/lines.hpp"
 #include "textio/text.hpp"
@@ -114,12 +117,70 @@ SeriesData read_time_series(Dialogue& dialogue, textio::UnitTable& units,
   return data;
 }
 
-int run(textio::UnitTable& units) {
+// Lists the catalogue on the console.
+void list_catalogue(std::ostream& out, const sncurve::Catalogue& catalogue) {
+  out << std::string(54, ' ') << '\n';
+  out << ' ' << "          Available SN-Curves:  (Totally " << format_int(catalogue.count, 4)
+      << " curves) \n";
+  out << std::string(59, ' ') << '\n';
+  for (int i = 1; i <= catalogue.count; ++i) {
+    out << format_int(i, 3) << " : " << sncurve::display_name(catalogue, i).value() << '\n';
+  }
+  out << "   \n";
+}
+
+// The SN curve of the run: a catalogue curve, or a definition file to read.
+struct CurveChoice {
+  bool from_file = false;
+  std::string file_name;     // definition file (question 11)
+  std::string display_name;  // catalogue curve, 23 characters
+};
+
+CurveChoice choose_curve(Dialogue& dialogue, textio::UnitTable& units,
+                         const sncurve::Catalogue& catalogue, sncurve::Record& record) {
+  CurveChoice choice;
+  std::ostream& out = dialogue.out();
+  list_catalogue(out, catalogue);
+  if (dialogue.ask_letter(kQ9) == 'n') {
+    choice.from_file = true;
+    choice.file_name = dialogue.ask_file(kQ11, textio::kCurveUnit, 1, kNonexistingFile);
+    if (units.identity(textio::kCurveUnit) == units.identity(textio::kPrintUnit)) {
+      throw RunEnd{2, "skaldur: the SN-curve file '" +
+                          std::string(textio::trimmed(choice.file_name)) +
+                          "' is the print file; nothing was written"};
+    }
+    return choice;
+  }
+  while (true) {
+    const std::int32_t n = dialogue.ask_whole_across_lines(kQ10);
+    if (n >= 1 && n <= catalogue.count) {
+      static_cast<void>(sncurve::copy_curve(catalogue, n, record).value());
+      choice.display_name = sncurve::display_name(catalogue, n).value();
+      break;
+    }
+    out << " Illegal SN-Curve :" << format_int(n, 4) << '\n';
+  }
+  out << "\n Selected SN-Curve             : " << choice.display_name << '\n';
+  return choice;
+}
+
+int run(textio::UnitTable& units, std::ostream& err) {
+  std::string date_stamp = textio::padded(textio::DATSTMP(80, 6), 256);
+  sncurve::Catalogue catalogue;
+  std::ostream no_print_file(nullptr);
+  if (sncurve::SNCATLG(catalogue, no_print_file) != 0) {
+    err << "skaldur: the built-in SN-curve catalogue could not be built\n";
+    return kExitFailed;
+  }
   Dialogue dialogue(units);
   write_banner(dialogue.out());
   const Settings settings = ask_settings(dialogue, units);
+  sncurve::Record record{};
+  const CurveChoice curve = choose_curve(dialogue, units, catalogue, record);
   const SeriesData data = read_time_series(dialogue, units, settings);
   static_cast<void>(data);
+  static_cast<void>(curve);
+  static_cast<void>(date_stamp);
   return kExitOk;
 }
 
@@ -129,7 +190,7 @@ int DMG01(std::istream& in, std::ostream& out, std::ostream& err) {
   textio::UnitTable units(in, out);
   int status = kExitOk;
   try {
-    status = run(units);
+    status = run(units, err);
   } catch (const RunEnd& end) {
     out.flush();
     err << end.message << '\n';

@@ -13,10 +13,12 @@ namespace skaldur::driver {
 namespace {
 
 using skaldur::testing::expected_banner;
+using skaldur::testing::expected_catalogue_list;
 using skaldur::testing::mask_contact_line;
 using skaldur::testing::prompt;
 using skaldur::testing::read_file;
 using skaldur::testing::run_dialogue;
+using skaldur::testing::selected_curve_line;
 using skaldur::testing::TempDir;
 
 const std::string kThreeColumns = "# time stress\n0.0 10.0 5.0\n1.0 12.0 4.0\n2.0 8.0 6.0\n";
@@ -42,9 +44,11 @@ std::string column_block(int columns) {
 
 class DMG01Test : public ::testing::Test {
  protected:
-  // Answers for questions 1 to 8: the print file, the series file, then the rest.
-  std::string answers(const std::string& series, const std::string& rest = "\n\n\n\n\n\n") {
-    return dir.file("print.txt") + "\n" + dir.write("series.txt", series) + "\n" + rest;
+  // Answers for questions 1 to 10: the print file, the series file, the six
+  // answers of questions 3 to 8, then the curve (catalogue curve 1).
+  std::string answers(const std::string& series, const std::string& q3_to_q8 = "\n\n\n\n\n\n",
+                      const std::string& curve = "\n1\n") {
+    return dir.file("print.txt") + "\n" + dir.write("series.txt", series) + "\n" + q3_to_q8 + curve;
   }
 
   TempDir dir;
@@ -56,6 +60,7 @@ TEST_F(DMG01Test, ReadsTheSeriesWithDefaultAnswers) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(mask_contact_line(r.out),
             expected_banner() + prompts({kQ1, kQ2, kQ3, kQ4, kQ5, kQ6, kQ7, kQ8}) +
+                expected_catalogue_list() + prompts({kQ9, kQ10}) + selected_curve_line(1) +
                 column_block(3) + prompts({kQ12}) + series_lines(3, "2.000"));
 }
 
@@ -121,7 +126,7 @@ TEST_F(DMG01Test, FilesThatDoNotOpenAreAskedForAgain) {
   const std::string series = dir.write("series.txt", kThreeColumns);
   const auto r =
       run_dialogue(no_folder + "\n\n" + dir.path().string() + "\n" + dir.file("p.txt") + "\n" +
-                   missing + "\n" + dir.path().string() + "\n" + series + "\n\n\n\n\n\n\n\n");
+                   missing + "\n" + dir.path().string() + "\n" + series + "\n\n\n\n\n\n\n\n1\n\n");
   EXPECT_EQ(r.status, kExitOk);
   const auto padded = [](const std::string& name) {
     return name + std::string(256 - name.size(), ' ');
@@ -140,8 +145,8 @@ TEST_F(DMG01Test, FilesThatDoNotOpenAreAskedForAgain) {
 
 TEST_F(DMG01Test, WindowsLineEndsAreLineEnds) {
   const std::string series = dir.write("series.txt", "# c\r\n0.0 10.0 5.0\r\n2.0 8.0 6.0\r\n");
-  const auto r =
-      run_dialogue(dir.file("print.txt") + "\r\n" + series + "\r\n\r\n\r\nm\r\n\r\n\r\n\r\n3\r\n");
+  const auto r = run_dialogue(dir.file("print.txt") + "\r\n" + series +
+                              "\r\n\r\n\r\nm\r\n\r\n\r\n\r\ny\r\n2\r\n3\r\n");
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_TRUE(std::filesystem::exists(dir.file("print.txt")));
   EXPECT_NE(r.out.find(series_lines(2, "2.000")), std::string::npos);
@@ -168,30 +173,31 @@ TEST_F(DMG01Test, SeriesThatIsThePrintFileEndsTheRunUntouched) {
 TEST_F(DMG01Test, BadInputEndsTheRun) {
   const struct {
     std::string series;
-    std::string rest;   // answers after question 2
-    std::string where;  // expected in the message
+    std::string q3_to_q8;  // ends the run here when it holds fewer than six answers
+    std::string after;     // the answer to question 12
+    std::string where;     // expected in the message
   } rows[] = {
-      {kThreeColumns, "abc\n", "question 3"},
-      {kThreeColumns, "\n1..5\n", "question 4"},
-      {kThreeColumns, "\n\n\n1e400\n", "question 6"},
-      {kThreeColumns, "\n\n\n\nx\n", "question 7"},
-      {kThreeColumns, "\n\n\n\n\n12.5\n", "question 8"},
-      {kThreeColumns, "\n\n\n\n\n99999999999\n", "question 8"},
-      {kThreeColumns, "\n\n\n\n\n,5\n", "question 8"},
-      {kThreeColumns, "\n\n\n\n\n\nx\n", "question 12"},
-      {kThreeColumns, "\n\n\n\n\n\n/\n", "question 12"},
-      {"time stress\n0 1\n", "\n\n\n\n\n\n", "line 1"},
-      {"0 1\n #0 1\n", "\n\n\n\n\n\n\n", "line 2"},
-      {"0 1 2\n1 1\n", "\n\n\n\n\n\n\n", "line 2"},
-      {"0 1 2\n1 1 inf\n", "\n\n\n\n\n\n\n", "line 2"},
-      {"-1 1 2\n0 1 nan\n", "\n\n\n\n\n\n", "line 2"},
-      {"0\n", "\n\n\n\n\n\n", "line 1"},
-      {"0 1e39\n", "\n\n\n\n\n\n\n", "line 1"},
-      {std::string("0 1\0\n", 5), "\n\n\n\n\n\n\n", "line 1"},
+      {kThreeColumns, "abc\n", "", "question 3"},
+      {kThreeColumns, "\n1..5\n", "", "question 4"},
+      {kThreeColumns, "\n\n\n1e400\n", "", "question 6"},
+      {kThreeColumns, "\n\n\n\nx\n", "", "question 7"},
+      {kThreeColumns, "\n\n\n\n\n12.5\n", "", "question 8"},
+      {kThreeColumns, "\n\n\n\n\n99999999999\n", "", "question 8"},
+      {kThreeColumns, "\n\n\n\n\n,5\n", "", "question 8"},
+      {kThreeColumns, "\n\n\n\n\n\n", "x\n", "question 12"},
+      {kThreeColumns, "\n\n\n\n\n\n", "/\n", "question 12"},
+      {"time stress\n0 1\n", "\n\n\n\n\n\n", "", "line 1"},
+      {"0 1\n #0 1\n", "\n\n\n\n\n\n", "\n", "line 2"},
+      {"0 1 2\n1 1\n", "\n\n\n\n\n\n", "\n", "line 2"},
+      {"0 1 2\n1 1 inf\n", "\n\n\n\n\n\n", "\n", "line 2"},
+      {"-1 1 2\n0 1 nan\n", "\n\n\n\n\n\n", "", "line 2"},
+      {"0\n", "\n\n\n\n\n\n", "", "line 1"},
+      {"0 1e39\n", "\n\n\n\n\n\n", "\n", "line 1"},
+      {std::string("0 1\0\n", 5), "\n\n\n\n\n\n", "\n", "line 1"},
   };
   for (const auto& row : rows) {
-    const auto r = run_dialogue(answers(row.series, row.rest));
-    EXPECT_EQ(r.status, kExitBadInput) << row.rest << row.series;
+    const auto r = run_dialogue(answers(row.series, row.q3_to_q8) + row.after);
+    EXPECT_EQ(r.status, kExitBadInput) << row.q3_to_q8 << row.series;
     EXPECT_NE(r.err.find(row.where), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_EQ(r.out.find("Number of steps"), std::string::npos);
@@ -205,10 +211,10 @@ TEST_F(DMG01Test, OtherColumnsNeedOnlyBeNumbers) {
 }
 
 TEST_F(DMG01Test, ConsoleInputEndingAtAnyQuestionEndsTheRun) {
-  const std::string full = answers(kThreeColumns) + "\n";  // nine answers in all
+  const std::string full = answers(kThreeColumns) + "\n";  // eleven answers in all
   ASSERT_EQ(run_dialogue(full).status, kExitOk);
   std::size_t cut = 0;
-  for (int answered = 0; answered < 9; ++answered) {
+  for (int answered = 0; answered < 11; ++answered) {
     const auto r = run_dialogue(full.substr(0, cut));
     EXPECT_EQ(r.status, kExitBadInput) << answered;
     EXPECT_NE(r.err.find("console input ended"), std::string::npos) << r.err;
@@ -228,11 +234,78 @@ TEST_F(DMG01Test, LongAnswersAreCut) {
   // A name is read through 256 characters, any other answer through 10 000.
   const std::string long_name = std::string(300, 'n');
   const std::string huge_answer = "1" + std::string(5'000'000, ' ') + "x";
-  const auto r =
-      run_dialogue(long_name + "\n" + answers("0 5\n1 6\n2 7\n", huge_answer + "\n\n\n\n\n\n\n"));
+  const auto r = run_dialogue(long_name + "\n" +
+                              answers("0 5\n1 6\n2 7\n", huge_answer + "\n\n\n\n\n\n") + "\n");
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_NE(r.out.find(" Cannot Open file :" + std::string(256, 'n') + "\n"), std::string::npos);
   EXPECT_NE(r.out.find(series_lines(2, "1.000")), std::string::npos);
+}
+
+TEST_F(DMG01Test, CatalogueCurveIsChosenByNumber) {
+  const struct {
+    std::string answers;  // to questions 9 and 10
+    std::string shown;    // the console text from prompt 9 on, before the series
+  } rows[] = {
+      {"\n6\n", prompt(kQ9.prompt) + prompt(kQ10.prompt) + selected_curve_line(6)},
+      {"y\n50\n", prompt(kQ9.prompt) + prompt(kQ10.prompt) + selected_curve_line(50)},
+      // Only a lower-case n chooses a definition file.
+      {"N\n1\n", prompt(kQ9.prompt) + prompt(kQ10.prompt) + selected_curve_line(1)},
+      {" n\n1\n", prompt(kQ9.prompt) + prompt(kQ10.prompt) + selected_curve_line(1)},
+      {"yes\n 49 junk\n", prompt(kQ9.prompt) + prompt(kQ10.prompt) + selected_curve_line(49)},
+      // Empty lines give no number and no new prompt; numbers out of range are refused.
+      {"\n\n  \n0\n51\n-7, 3\n\t\n46\n",
+       prompt(kQ9.prompt) + prompt(kQ10.prompt) + " Illegal SN-Curve :   0\n" +
+           prompt(kQ10.prompt) + " Illegal SN-Curve :  51\n" + prompt(kQ10.prompt) +
+           " Illegal SN-Curve :  -7\n" + prompt(kQ10.prompt) + selected_curve_line(46)},
+  };
+  for (const auto& row : rows) {
+    const auto r = run_dialogue(answers(kThreeColumns, "\n\n\n\n\n\n", row.answers) + "\n");
+    EXPECT_EQ(r.status, kExitOk) << row.answers << r.err;
+    const std::string list_end = expected_catalogue_list();
+    const auto from = r.out.find(list_end);
+    ASSERT_NE(from, std::string::npos) << r.out;
+    const auto to = r.out.find(column_block(3));
+    ASSERT_NE(to, std::string::npos);
+    EXPECT_EQ(r.out.substr(from + list_end.size(), to - from - list_end.size()), row.shown)
+        << row.answers;
+  }
+}
+
+TEST_F(DMG01Test, CurveNumberThatIsNoWholeNumberEndsTheRun) {
+  for (const char* answer : {"x\n", "1.5\n", "/\n", ",\n", "99999999999\n"}) {
+    const auto r = run_dialogue(answers(kThreeColumns, "\n\n\n\n\n\n", std::string("\n") + answer));
+    EXPECT_EQ(r.status, kExitBadInput) << answer;
+    EXPECT_NE(r.err.find("question 10"), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(DMG01Test, DefinitionFileIsAskedForUntilItOpens) {
+  const std::string missing = dir.file("missing.sn");
+  const std::string curve = dir.write("curve.sn", "my curve\n1 3 1\n12 3 0\n0\n");
+  const auto r =
+      run_dialogue(answers(kThreeColumns, "\n\n\n\n\n\n",
+                           "n\n" + missing + "\n" + dir.path().string() + "\n" + curve + "\n") +
+                   "\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  const std::string q11 = prompt(kQ11.prompt);
+  const auto padded = [](const std::string& name) {
+    return name + std::string(256 - name.size(), ' ');
+  };
+  EXPECT_NE(r.out.find(expected_catalogue_list() + prompt(kQ9.prompt) + q11 +
+                       " Nonexisting file :" + padded(missing) + "\n" + q11 +
+                       " Nonexisting file :" + padded(dir.path().string()) + "\n" + q11 +
+                       column_block(3)),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("Selected SN-Curve"), std::string::npos);
+}
+
+TEST_F(DMG01Test, DefinitionFileThatIsThePrintFileEndsTheRunUntouched) {
+  const std::string print = dir.write("print.txt", "a curve I keep\n1 3 1\n12 3 0\n0\n");
+  const auto r = run_dialogue(answers(kThreeColumns, "\n\n\n\n\n\n", "n\n" + print + "\n") + "\n");
+  EXPECT_EQ(r.status, kExitBadInput);
+  EXPECT_NE(r.err.find("is the print file"), std::string::npos) << r.err;
+  EXPECT_EQ(read_file(print), "a curve I keep\n1 3 1\n12 3 0\n0\n");
 }
 
 }  // namespace

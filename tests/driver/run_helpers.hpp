@@ -3,6 +3,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/dmg01.hpp"
 
@@ -58,6 +59,48 @@ inline std::string mask_contact_line(std::string out) {
     pos = out.find('\n', pos) + 1;
   if (pos != 0 && pos + 12 + 46 <= out.size()) out.replace(pos + 12, 46, std::string(46, '~'));
   return out;
+}
+
+// The names of the built-in curves, in catalogue order.
+inline const std::vector<std::string>& catalogue_names() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> list;
+    for (const char* environment : {"AIR", "SEA_CAT", "SEA_FREE"}) {
+      for (const char* detail : {"B1", "B2", "C ", "C1", "C2", "D ", "E ", "F ", "F1", "F3", "G ",
+                                 "W1", "W2", "W3", "T "}) {
+        list.push_back(std::string("NORSOK  ") + detail + "  " + environment);
+      }
+    }
+    for (const char* environment : {"AIR", "SEA_CAT", "SEA_FREE"}) {
+      list.push_back(std::string("DNV     D   ") + environment);
+    }
+    list.emplace_back("NORSOK  E     BP_SCH");
+    list.emplace_back("NORSOK  E     BP_SVI");
+    return list;
+  }();
+  return names;
+}
+
+// A curve name as the console shows it: 23 characters.
+inline std::string shown_name(int n) {
+  std::string name = catalogue_names()[static_cast<std::size_t>(n - 1)];
+  name.resize(23, ' ');
+  return name;
+}
+
+inline std::string expected_catalogue_list() {
+  std::string text = std::string(54, ' ') + "\n" +
+                     "           Available SN-Curves:  (Totally   50 curves) \n" +
+                     std::string(59, ' ') + "\n";
+  for (int i = 1; i <= 50; ++i) {
+    const std::string number = std::to_string(i);
+    text += std::string(3 - number.size(), ' ') + number + " : " + shown_name(i) + "\n";
+  }
+  return text + "   \n";
+}
+
+inline std::string selected_curve_line(int n) {
+  return "\n Selected SN-Curve             : " + shown_name(n) + "\n";
 }
 
 inline std::string prompt(std::string_view text) {
