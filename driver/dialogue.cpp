@@ -74,6 +74,24 @@ std::string Dialogue::ask_file(const Question& q, int unit, int mode, std::strin
   }
 }
 
+std::string Dialogue::ask_output_file(const Question& q, int unit,
+                                      std::span<const int> protected_units) {
+  constexpr std::size_t kNameWidth = 256;
+  while (true) {
+    std::string name = ask(q, kNameWidth);
+    if (textio::OPNFIL(units_, name, unit, 0) == 0) {
+      const auto opened = units_.identity(unit);
+      bool is_protected = false;
+      for (int other : protected_units) {
+        if (other != unit && opened && units_.identity(other) == opened) is_protected = true;
+      }
+      if (!is_protected) return name;
+      units_.close(unit);  // nothing was written: the file is as it was
+    }
+    out_ << kCannotOpen << textio::padded(name, kNameWidth) << '\n';
+  }
+}
+
 void Dialogue::conversion_error(const Question& q, std::string_view answer, std::string_view value,
                                 std::string_view why) {
   out_.flush();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,12 @@ class Dialogue {
   // writing `failure` and the name padded to 256 characters after each
   // failed attempt. Returns the name as read (256 characters at most).
   std::string ask_file(const Question& q, int unit, int mode, std::string_view failure);
+
+  // Asks for an output file until it opens on `unit` and is none of the
+  // files connected to `protected_units`; a refused name is reported with
+  // " Cannot open      :" and the name. The file keeps its content until
+  // it is first written.
+  std::string ask_output_file(const Question& q, int unit, std::span<const int> protected_units);
 
   // An answer whose first character is a blank (or that is empty) takes the
   // default; otherwise its first value is read in free form.
