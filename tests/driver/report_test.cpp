@@ -58,7 +58,8 @@ TEST(PlotFile, BlocksBeyondTheCountReadAsZero) {
   data.n_blocks = 4.0;  // more blocks than counts
   std::ostringstream more;
   write_plot_file(more, data);
-  EXPECT_EQ(std::count(more.str().begin(), more.str().end(), '\n'), 5 + 2 * 4 + 2);
+  const std::string text = more.str();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5 + 2 * 4 + 2);
 }
 
 TEST(CyclesPerYearFile, ScalesCountsByWholeRepetitionsOfTheSpan) {
