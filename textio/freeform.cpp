@@ -65,38 +65,45 @@ std::string_view describe(ReadError error) {
   return "unreadable";
 }
 
-bool is_real_form(std::string_view text) {
+namespace {
+
+// Checks the real form in one pass; sets `d_exponent` to the position of a
+// D or d exponent letter (npos when there is none).
+bool scan_real(std::string_view text, std::size_t& d_exponent) {
+  d_exponent = std::string_view::npos;
   std::size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  const std::size_t n = text.size();
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
   std::size_t digits = 0;
-  while (i < text.size() && is_digit(text[i]))
-    ++i, ++digits;
-  if (i < text.size() && text[i] == '.') {
+  while (i < n && is_digit(text[i])) ++i, ++digits;
+  if (i < n && text[i] == '.') {
     ++i;
-    while (i < text.size() && is_digit(text[i]))
-      ++i, ++digits;
+    while (i < n && is_digit(text[i])) ++i, ++digits;
   }
   if (digits == 0) return false;
-  if (i < text.size() && is_exponent_letter(text[i])) {
+  if (i < n && is_exponent_letter(text[i])) {
+    if (text[i] == 'D' || text[i] == 'd') d_exponent = i;
     ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
     std::size_t exponent_digits = 0;
-    while (i < text.size() && is_digit(text[i]))
-      ++i, ++exponent_digits;
+    while (i < n && is_digit(text[i])) ++i, ++exponent_digits;
     if (exponent_digits == 0) return false;
   }
-  return i == text.size();
+  return i == n;
 }
 
-Result<double, ReadError> convert_real(std::string_view text) {
+// Converts a text that scan_real accepted.
+Result<double, ReadError> convert_checked(std::string_view text, std::size_t d_exponent) {
   // from_chars takes neither a leading '+' nor the exponent letters D and d.
   std::string_view digits = text;
-  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-  const auto letter = digits.find_first_of("Dd");
-  std::array<char, 128> local{};
+  if (digits.front() == '+') {
+    digits.remove_prefix(1);
+    if (d_exponent != std::string_view::npos) --d_exponent;
+  }
+  std::array<char, 128> local;  // filled only when needed
   std::string copy;
   const char* first = digits.data();
-  if (letter != std::string_view::npos) {
+  if (d_exponent != std::string_view::npos) {
     char* out = local.data();
     if (digits.size() > local.size()) {
       copy.assign(digits);
@@ -104,7 +111,7 @@ Result<double, ReadError> convert_real(std::string_view text) {
     } else {
       std::copy(digits.begin(), digits.end(), out);
     }
-    out[letter] = 'e';
+    out[d_exponent] = 'e';
     first = out;
   }
   double value = 0.0;
@@ -115,6 +122,19 @@ Result<double, ReadError> convert_real(std::string_view text) {
   }
   if (ec != std::errc{} || ptr != first + digits.size()) return fail(ReadError::bad_number);
   return value;
+}
+
+}  // namespace
+
+bool is_real_form(std::string_view text) {
+  std::size_t d_exponent = 0;
+  return scan_real(text, d_exponent);
+}
+
+Result<double, ReadError> convert_real(std::string_view text) {
+  std::size_t d_exponent = 0;
+  if (!scan_real(text, d_exponent)) return fail(ReadError::bad_number);
+  return convert_checked(text, d_exponent);
 }
 
 std::optional<ReadError> FreeFormReader::next_value() {
@@ -154,7 +174,6 @@ std::optional<ReadError> FreeFormReader::next_value() {
 
 Result<double, ReadError> FreeFormReader::real() {
   if (const auto error = next_value()) return fail(*error);
-  if (!is_real_form(value_text_)) return fail(ReadError::bad_number);
   return convert_real(value_text_);
 }
 

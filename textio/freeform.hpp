@@ -55,8 +55,9 @@ class FreeFormReader {
 // True when the text is a real number in the form described above.
 [[nodiscard]] bool is_real_form(std::string_view text);
 
-// Converts a text that is_real_form accepts; out_of_range when it overflows a
-// double. A value too small for a double reads as zero of the same sign.
+// Converts a real in the form above; bad_number for any other text,
+// out_of_range when it overflows a double. A value too small for a double
+// reads as zero of the same sign.
 [[nodiscard]] Result<double, ReadError> convert_real(std::string_view text);
 
 }  // namespace skaldur::textio
