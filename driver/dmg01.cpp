@@ -10,6 +10,7 @@
 #include "driver/run_end.hpp"
 #include "driver/series.hpp"
 #include "sncurve/catalogue.hpp"
+#include "sncurve/definition.hpp"
 #include "sncurve/record.hpp"
 #include "textio/datestamp.hpp"
 #include "textio/format.hpp"
@@ -164,6 +165,23 @@ CurveChoice choose_curve(Dialogue& dialogue, textio::UnitTable& units,
   return choice;
 }
 
+// Reads the SN curve of the definition file into the working record and
+// returns its title.
+std::string read_curve_file(Dialogue& dialogue, textio::UnitTable& units, const CurveChoice& choice,
+                            sncurve::Record& record) {
+  textio::LineReader lines(units.descriptor(textio::kCurveUnit));
+  std::string title;
+  sncurve::DefinitionError error;
+  if (!sncurve::read_definition(lines, record, title, dialogue.out(), error)) {
+    std::string where = "skaldur: " + std::string(textio::trimmed(choice.file_name));
+    if (error.line > 0) where += ", line " + std::to_string(error.line);
+    std::string message = where + ": " + error.what;
+    if (!error.text.empty()) message += ": '" + printable(error.text) + "'";
+    throw RunEnd{2, message};
+  }
+  return title;
+}
+
 int run(textio::UnitTable& units, std::ostream& err) {
   std::string date_stamp = textio::padded(textio::DATSTMP(80, 6), 256);
   sncurve::Catalogue catalogue;
@@ -178,6 +196,8 @@ int run(textio::UnitTable& units, std::ostream& err) {
   sncurve::Record record{};
   const CurveChoice curve = choose_curve(dialogue, units, catalogue, record);
   const SeriesData data = read_time_series(dialogue, units, settings);
+  std::string title;
+  if (curve.from_file) title = read_curve_file(dialogue, units, curve, record);
   static_cast<void>(data);
   static_cast<void>(curve);
   static_cast<void>(date_stamp);

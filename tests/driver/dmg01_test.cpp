@@ -298,6 +298,29 @@ TEST_F(DMG01Test, DefinitionFileIsAskedForUntilItOpens) {
             std::string::npos)
       << r.out;
   EXPECT_EQ(r.out.find("Selected SN-Curve"), std::string::npos);
+  // The title line follows the series lines.
+  EXPECT_NE(r.out.find(series_lines(3, "2.000") + "\n User Defined SN-Curve         : my curve\n"),
+            std::string::npos);
+}
+
+TEST_F(DMG01Test, UnusableDefinitionFileEndsTheRun) {
+  const struct {
+    const char* content;
+    const char* expected;  // in the message
+  } rows[] = {
+      {"my curve\n1 3 1\n12 0 0\n0\n", "line 3"},
+      {"my curve\n1 3 1\n12 x 0\n0\n", "line 3"},
+      {"my curve\n1 4 1\n", "line 2"},
+      {"my curve\n9 3 9\n", "line 2"},
+      {"my curve\n1 3 1\n12 3 0\n", "curve.sn: "},
+  };
+  for (const auto& row : rows) {
+    const std::string curve = dir.write("curve.sn", row.content);
+    const auto r =
+        run_dialogue(answers(kThreeColumns, "\n\n\n\n\n\n", "n\n" + curve + "\n") + "\n");
+    EXPECT_EQ(r.status, kExitBadInput) << row.content;
+    EXPECT_NE(r.err.find(row.expected), std::string::npos) << r.err;
+  }
 }
 
 TEST_F(DMG01Test, DefinitionFileThatIsThePrintFileEndsTheRunUntouched) {
