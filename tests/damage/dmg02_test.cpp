@@ -145,47 +145,45 @@ TEST(DMG02, CurveRecords) {
   }
 }
 
-// Nothing to count: no output, no message, no status.
-TEST(DMG02, ConstantSeriesTouchesNothing) {
-  const std::vector<float> rows[] = {
-      {}, {4}, {2, 2, 2, 2}, {std::numeric_limits<float>::quiet_NaN(), 1}};
-  for (const auto& series : rows) {
-    const Outcome r = run(series, one_segment(2, 12, 3, 0), 6);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.print, "");
-    EXPECT_EQ(r.dmg_out.damage, -1.0);
-    EXPECT_EQ(r.dmg_out.n_cycles, -2.0);
-    EXPECT_EQ(r.dmg_out.ts_range, -3.0);
-    EXPECT_EQ(r.block_opt.n_blocks, 6.0);
-    EXPECT_EQ(r.block_opt.bloc_len, -5.0);
-    EXPECT_TRUE(std::all_of(r.hist.begin(), r.hist.end(), [](float v) { return v == kUnset; }));
-  }
-}
-
-TEST(DMG02, Failures) {
+// Nothing to count is no failure: status 0, and nothing written at all. After
+// a failure only the messages are written; `hist` then holds the turning
+// points, no result.
+TEST(DMG02, OutputsKeptWhenNothingIsComputed) {
+  const std::vector<double> sn = one_segment(2, 12, 3, 0);
   const struct {
     std::vector<float> series;
     std::vector<double> curve;
+    int status;
     std::string message;
   } rows[] = {
+      {{}, sn, 0, ""},
+      {{4}, sn, 0, ""},
+      {{2, 2, 2, 2}, sn, 0, ""},
+      {{std::numeric_limits<float>::quiet_NaN(), 1}, sn, 0, ""},
       // Two swings give the turning points 10, 0, 10: too few to count.
       {{0, 10, 0, 10, 0},
-       one_segment(2, 12, 3, 0),
+       sn,
+       -1,
        "\n  *** ERROR IN RAINFLW ***\n\n      Too short time series\n"
        "\n  *** ERROR IN DMG02 ***\n      Error return from TSRAIN2 \n"},
-      {kWorked, one_segment(3, 12, 3, 0),
+      {kWorked, one_segment(3, 12, 3, 0), -1,
        "\n  *** ERROR IN DMG02A ***\n"
        "\n  *** ERROR IN DMG02 ***\n      Error return from DMG02A  \n"},
   };
   for (const auto& row : rows) {
     const Outcome r = run(row.series, row.curve, 6);
-    EXPECT_EQ(r.status, -1);
-    EXPECT_EQ(r.print, row.message);
-    EXPECT_EQ(r.dmg_out.damage, -1.0);
-    EXPECT_EQ(r.dmg_out.n_cycles, -2.0);
-    EXPECT_EQ(r.dmg_out.ts_range, -3.0);
-    EXPECT_EQ(r.block_opt.n_blocks, 6.0);
-    EXPECT_EQ(r.block_opt.bloc_len, -5.0);
+    const auto where = ::testing::PrintToString(row.series);
+    EXPECT_EQ(r.status, row.status) << where;
+    EXPECT_EQ(r.print, row.message) << where;
+    EXPECT_EQ(r.dmg_out.damage, -1.0) << where;
+    EXPECT_EQ(r.dmg_out.n_cycles, -2.0) << where;
+    EXPECT_EQ(r.dmg_out.ts_range, -3.0) << where;
+    EXPECT_EQ(r.block_opt.n_blocks, 6.0) << where;
+    EXPECT_EQ(r.block_opt.bloc_len, -5.0) << where;
+    if (row.status == 0) {
+      EXPECT_TRUE(std::all_of(r.hist.begin(), r.hist.end(), [](float v) { return v == kUnset; }))
+          << where;
+    }
   }
 }
 
