@@ -1,12 +1,16 @@
 #include "driver/dmg01.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "damage/damage.hpp"
 #include "driver/dialogue.hpp"
+#include "driver/report.hpp"
 #include "driver/run_end.hpp"
 #include "driver/series.hpp"
 #include "sncurve/catalogue.hpp"
@@ -183,7 +187,7 @@ std::string read_curve_file(Dialogue& dialogue, textio::UnitTable& units, const 
 }
 
 int run(textio::UnitTable& units, std::ostream& err) {
-  std::string date_stamp = textio::padded(textio::DATSTMP(80, 6), 256);
+  const std::string date_stamp = textio::padded(textio::DATSTMP(80, 6), 256);
   sncurve::Catalogue catalogue;
   std::ostream no_print_file(nullptr);
   if (sncurve::SNCATLG(catalogue, no_print_file) != 0) {
@@ -198,9 +202,44 @@ int run(textio::UnitTable& units, std::ostream& err) {
   const SeriesData data = read_time_series(dialogue, units, settings);
   std::string title;
   if (curve.from_file) title = read_curve_file(dialogue, units, curve, record);
-  static_cast<void>(data);
-  static_cast<void>(curve);
-  static_cast<void>(date_stamp);
+
+  // The damage computation works on its own array of the series' size (at
+  // least 500, for the block counts it leaves there).
+  const damage::CurveOpt curve_opt{settings.thickness, settings.scf};
+  damage::BlockOpt block_opt;
+  block_opt.force_unit_factor = settings.force_unit_factor;
+  block_opt.n_blocks = static_cast<double>(settings.blocks_asked);
+  damage::DmgOut dmg_out;
+  std::vector<float> hist(std::max<std::size_t>(data.series.size(), 500), 0.0f);
+  std::ostream& print = *units.output(textio::kPrintUnit);
+  if (damage::DMG02(data.series, hist, record, curve_opt, block_opt, dmg_out, print) != 0) {
+    print.flush();
+    err << "skaldur: the damage computation failed; its messages are in the print file '"
+        << textio::trimmed(settings.print_name) << "'\n";
+    return kExitFailed;
+  }
+
+  ReportData report;
+  report.n_steps = static_cast<std::int64_t>(data.series.size());
+  report.simulation_length = data.simulation_length;
+  report.force_unit_factor = settings.force_unit_factor;
+  report.scf = settings.scf;
+  report.date_stamp = date_stamp;
+  report.curve_line =
+      curve.from_file ? " User Defined SN-Curve         : " + std::string(textio::trimmed(title))
+                      : " Selected SN-Curve             : " + curve.display_name;
+  report.record = record;
+  report.damage = dmg_out.damage;
+  report.n_cycles = dmg_out.n_cycles;
+  report.ts_range = dmg_out.ts_range;
+  report.n_blocks = block_opt.n_blocks;
+  report.bloc_len = block_opt.bloc_len;
+  report.hist = hist;
+  write_console_results(dialogue.out(), report);
+  write_summary(print, report);
+  // Outputs may not overwrite the input files, nor the summary just written.
+  const std::array<int, 3> kept = {textio::kSeriesUnit, textio::kCurveUnit, textio::kPrintUnit};
+  ask_histogram_files(dialogue, units, report, kept);
   return kExitOk;
 }
 

@@ -121,8 +121,8 @@ void write_cycles_per_year(std::ostream& file, const ReportData& data, std::int6
                      "# == Data refer to Cycles per Year =\n# ----------------------------------\n"
                      "#           \n# Number of Cycles      : ";
   // n x Y in 64 bits; a product beyond that prints as asterisks.
-  const bool fits = n == 0 || yearly == 0 ||
-                    std::llabs(n) <= std::numeric_limits<std::int64_t>::max() / yearly;
+  const bool fits =
+      n == 0 || yearly == 0 || std::llabs(n) <= std::numeric_limits<std::int64_t>::max() / yearly;
   append_int(text, fits ? n * yearly : std::numeric_limits<std::int64_t>::max(), 12);
   text += "\n# Number of Stressblocks: ";
   append_int(text, nb, 12);

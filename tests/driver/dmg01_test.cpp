@@ -21,7 +21,25 @@ using skaldur::testing::run_dialogue;
 using skaldur::testing::selected_curve_line;
 using skaldur::testing::TempDir;
 
-const std::string kThreeColumns = "# time stress\n0.0 10.0 5.0\n1.0 12.0 4.0\n2.0 8.0 6.0\n";
+// Three columns; both stress columns swing enough for the count.
+const std::string kSeries =
+    "# time stress\n0.0 10.0 5.0\n1.0 12.0 4.0\n2.0 8.0 6.0\n3.0 14.0 3.0\n4.0 6.0 7.0\n"
+    "5.0 15.0 2.0\n6.0 9.0 5.0\n";
+
+// Answers to questions 13 and 15: no histogram files.
+const std::string kNoFiles = "n\nn\n";
+
+// Lines that swing between 0 and 5, `values` stress values each, from time 10.
+std::string swings(int values) {
+  std::string text;
+  for (int t = 10; t < 17; ++t) {
+    text += std::to_string(t);
+    for (int v = 0; v < values; ++v)
+      text += t % 2 == 0 ? " 0" : " 5";
+    text += "\n";
+  }
+  return text;
+}
 
 std::string prompts(std::initializer_list<Question> questions) {
   std::string text;
@@ -55,19 +73,22 @@ class DMG01Test : public ::testing::Test {
 };
 
 TEST_F(DMG01Test, ReadsTheSeriesWithDefaultAnswers) {
-  const auto r = run_dialogue(answers(kThreeColumns) + "\n\n");
+  const auto r = run_dialogue(answers(kSeries) + "\n" + kNoFiles);
   EXPECT_EQ(r.status, kExitOk);
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(mask_contact_line(r.out),
-            expected_banner() + prompts({kQ1, kQ2, kQ3, kQ4, kQ5, kQ6, kQ7, kQ8}) +
-                expected_catalogue_list() + prompts({kQ9, kQ10}) + selected_curve_line(1) +
-                column_block(3) + prompts({kQ12}) + series_lines(3, "2.000"));
+  const std::string expected =
+      expected_banner() + prompts({kQ1, kQ2, kQ3, kQ4, kQ5, kQ6, kQ7, kQ8}) +
+      expected_catalogue_list() + prompts({kQ9, kQ10}) + selected_curve_line(1) + column_block(3) +
+      prompts({kQ12}) + series_lines(7, "6.000") + " Computed Damage ";
+  EXPECT_EQ(mask_contact_line(r.out).substr(0, expected.size()), expected);
+  const std::string end = prompts({kQ13, kQ15});
+  EXPECT_EQ(r.out.substr(r.out.size() - end.size()), end);
 }
 
 TEST_F(DMG01Test, TimeWindowEndsTheReadingAtTheFirstLaterTime) {
   std::string series;
   for (int t = 0; t <= 10; ++t)
-    series += std::to_string(t) + " " + std::to_string(t % 3) + "\n";
+    series += std::to_string(t) + (t % 2 == 0 ? " 0\n" : " 5\n");
   const struct {
     std::string window;  // answers to questions 3 and 4
     int steps;
@@ -75,16 +96,14 @@ TEST_F(DMG01Test, TimeWindowEndsTheReadingAtTheFirstLaterTime) {
   } rows[] = {
       {"\n5\n", 6, "6.000"},       // the line at time 6 ends the reading and counts
       {"\n\n", 11, "10.000"},      // the whole file
-      {"2\n5\n", 4, "4.000"},      // from time 2: length 6 - 2
+      {"1\n7\n", 7, "7.000"},      // from time 1: length 8 - 1
       {"5, 20\n5\n", 1, "1.000"},  // only the first value of an answer counts
       {"20\n\n", 0, "10.000"},     // nothing accepted: the last time read counts
   };
   for (const auto& row : rows) {
-    const auto r = run_dialogue(answers(series, row.window + "\n\n\n\n") + "\n");
-    EXPECT_EQ(r.status, kExitOk) << r.err;
-    const std::string tail = series_lines(row.steps, row.length);
-    ASSERT_GE(r.out.size(), tail.size());
-    EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << row.window;
+    const auto r = run_dialogue(answers(series, row.window + "\n\n\n\n") + "\n" + kNoFiles);
+    EXPECT_EQ(r.status, kExitOk) << row.window << r.err;
+    EXPECT_NE(r.out.find(series_lines(row.steps, row.length)), std::string::npos) << row.window;
     EXPECT_EQ(r.out.find("Columns found") == std::string::npos, row.steps == 0);
   }
 }
@@ -95,14 +114,15 @@ TEST_F(DMG01Test, ColumnCountComesFromTheBlankSeparatedFieldsOfTheFirstLine) {
     int columns;
   } rows[] = {
       {"0.0 1.5\n1.0 2.5\n", 2},
-      {"0.0,1.5,2.5\n1.0,2.5,3.5\n", 2},
+      {"0.0,1.5,2.5\n1.0,2.5,3.5\n", 2},  // the split sees one field
       {"0.0\t1.5\t2.5\n", 2},
       {"-1 9 9 9 9\n0.0 1 2 3\n", 4},  // the skipped line does not count
       {"0 1 2 3 4 5 6 7 8 9 10\n", 11},
       {"1733500000000 1.5 2.5\n1733500000001 1.5 2.5\n", 3},  // millisecond time stamps
   };
   for (const auto& row : rows) {
-    const auto r = run_dialogue(answers(row.series) + "\n\n");
+    const auto r =
+        run_dialogue(answers(row.series + swings(std::max(row.columns - 1, 1))) + "\n" + kNoFiles);
     EXPECT_EQ(r.status, kExitOk) << row.series << r.err;
     EXPECT_NE(r.out.find(column_block(row.columns) + prompt(kQ12.prompt)), std::string::npos)
         << row.series;
@@ -110,12 +130,12 @@ TEST_F(DMG01Test, ColumnCountComesFromTheBlankSeparatedFieldsOfTheFirstLine) {
 }
 
 TEST_F(DMG01Test, IllegalColumnIsAskedAgain) {
-  const auto r = run_dialogue(answers(kThreeColumns) + "4\n1\n-2\n3\n");
+  const auto r = run_dialogue(answers(kSeries) + "4\n1\n-2\n3\n" + kNoFiles);
   EXPECT_EQ(r.status, kExitOk);
   EXPECT_NE(
       r.out.find(column_block(3) + prompt(kQ12.prompt) + " Illegal Column   :   4\n" +
                  prompt(kQ12.prompt) + " Illegal Column   :   1\n" + prompt(kQ12.prompt) +
-                 " Illegal Column   :  -2\n" + prompt(kQ12.prompt) + series_lines(3, "2.000")),
+                 " Illegal Column   :  -2\n" + prompt(kQ12.prompt) + series_lines(7, "6.000")),
       std::string::npos)
       << r.out;
 }
@@ -123,10 +143,10 @@ TEST_F(DMG01Test, IllegalColumnIsAskedAgain) {
 TEST_F(DMG01Test, FilesThatDoNotOpenAreAskedForAgain) {
   const std::string no_folder = dir.file("no/such/folder/print.txt");
   const std::string missing = dir.file("missing.txt");
-  const std::string series = dir.write("series.txt", kThreeColumns);
-  const auto r =
-      run_dialogue(no_folder + "\n\n" + dir.path().string() + "\n" + dir.file("p.txt") + "\n" +
-                   missing + "\n" + dir.path().string() + "\n" + series + "\n\n\n\n\n\n\n\n1\n\n");
+  const std::string series = dir.write("series.txt", kSeries);
+  const auto r = run_dialogue(no_folder + "\n\n" + dir.path().string() + "\n" + dir.file("p.txt") +
+                              "\n" + missing + "\n" + dir.path().string() + "\n" + series +
+                              "\n\n\n\n\n\n\n\n1\n\n" + kNoFiles);
   EXPECT_EQ(r.status, kExitOk);
   const auto padded = [](const std::string& name) {
     return name + std::string(256 - name.size(), ' ');
@@ -144,27 +164,31 @@ TEST_F(DMG01Test, FilesThatDoNotOpenAreAskedForAgain) {
 }
 
 TEST_F(DMG01Test, WindowsLineEndsAreLineEnds) {
-  const std::string series = dir.write("series.txt", "# c\r\n0.0 10.0 5.0\r\n2.0 8.0 6.0\r\n");
+  std::string crlf;
+  for (char c : kSeries)
+    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const std::string series = dir.write("series.txt", crlf);
   const auto r = run_dialogue(dir.file("print.txt") + "\r\n" + series +
-                              "\r\n\r\n\r\nm\r\n\r\n\r\n\r\ny\r\n2\r\n3\r\n");
+                              "\r\n\r\n\r\nm\r\n\r\n\r\n\r\ny\r\n2\r\n3\r\nn\r\nn\r\n");
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_TRUE(std::filesystem::exists(dir.file("print.txt")));
-  EXPECT_NE(r.out.find(series_lines(2, "2.000")), std::string::npos);
+  EXPECT_NE(r.out.find(series_lines(7, "6.000")), std::string::npos);
 }
 
 TEST_F(DMG01Test, ExistingPrintFileIsNotEmptiedByNamingIt) {
   dir.write("print.txt", "results of last week\n");
-  const auto r = run_dialogue(answers(kThreeColumns) + "\n\n");
-  EXPECT_EQ(r.status, kExitOk);
+  // The run ends at question 12, before anything is written.
+  const auto r = run_dialogue(answers(kSeries));
+  EXPECT_EQ(r.status, kExitBadInput);
   EXPECT_EQ(read_file(dir.file("print.txt")), "results of last week\n");
 }
 
 TEST_F(DMG01Test, SeriesThatIsThePrintFileEndsTheRunUntouched) {
-  const std::string series = dir.write("series.txt", kThreeColumns);
+  const std::string series = dir.write("series.txt", kSeries);
   const auto r = run_dialogue(series + "\n" + dir.path().string() + "/./series.txt\n");
   EXPECT_EQ(r.status, kExitBadInput);
   EXPECT_NE(r.err.find("is the print file"), std::string::npos) << r.err;
-  EXPECT_EQ(read_file(series), kThreeColumns);
+  EXPECT_EQ(read_file(series), kSeries);
   EXPECT_EQ(r.out.substr(r.out.size() - prompt(kQ2.prompt).size()), prompt(kQ2.prompt));
 }
 
@@ -177,15 +201,15 @@ TEST_F(DMG01Test, BadInputEndsTheRun) {
     std::string after;     // the answer to question 12
     std::string where;     // expected in the message
   } rows[] = {
-      {kThreeColumns, "abc\n", "", "question 3"},
-      {kThreeColumns, "\n1..5\n", "", "question 4"},
-      {kThreeColumns, "\n\n\n1e400\n", "", "question 6"},
-      {kThreeColumns, "\n\n\n\nx\n", "", "question 7"},
-      {kThreeColumns, "\n\n\n\n\n12.5\n", "", "question 8"},
-      {kThreeColumns, "\n\n\n\n\n99999999999\n", "", "question 8"},
-      {kThreeColumns, "\n\n\n\n\n,5\n", "", "question 8"},
-      {kThreeColumns, "\n\n\n\n\n\n", "x\n", "question 12"},
-      {kThreeColumns, "\n\n\n\n\n\n", "/\n", "question 12"},
+      {kSeries, "abc\n", "", "question 3"},
+      {kSeries, "\n1..5\n", "", "question 4"},
+      {kSeries, "\n\n\n1e400\n", "", "question 6"},
+      {kSeries, "\n\n\n\nx\n", "", "question 7"},
+      {kSeries, "\n\n\n\n\n12.5\n", "", "question 8"},
+      {kSeries, "\n\n\n\n\n99999999999\n", "", "question 8"},
+      {kSeries, "\n\n\n\n\n,5\n", "", "question 8"},
+      {kSeries, "\n\n\n\n\n\n", "x\n", "question 12"},
+      {kSeries, "\n\n\n\n\n\n", "/\n", "question 12"},
       {"time stress\n0 1\n", "\n\n\n\n\n\n", "", "line 1"},
       {"0 1\n #0 1\n", "\n\n\n\n\n\n", "\n", "line 2"},
       {"0 1 2\n1 1\n", "\n\n\n\n\n\n", "\n", "line 2"},
@@ -206,15 +230,15 @@ TEST_F(DMG01Test, BadInputEndsTheRun) {
 
 TEST_F(DMG01Test, OtherColumnsNeedOnlyBeNumbers) {
   // 1e39 is beyond single precision, but column 3 is not the one chosen.
-  const auto r = run_dialogue(answers("0 1 1e39\n1 2 3\n") + "\n\n");
+  const auto r = run_dialogue(answers("0 1 1e39\n1 2 3\n" + swings(2)) + "\n" + kNoFiles);
   EXPECT_EQ(r.status, kExitOk) << r.err;
 }
 
 TEST_F(DMG01Test, ConsoleInputEndingAtAnyQuestionEndsTheRun) {
-  const std::string full = answers(kThreeColumns) + "\n";  // eleven answers in all
+  const std::string full = answers(kSeries) + "\n" + kNoFiles;  // thirteen answers in all
   ASSERT_EQ(run_dialogue(full).status, kExitOk);
   std::size_t cut = 0;
-  for (int answered = 0; answered < 11; ++answered) {
+  for (int answered = 0; answered < 13; ++answered) {
     const auto r = run_dialogue(full.substr(0, cut));
     EXPECT_EQ(r.status, kExitBadInput) << answered;
     EXPECT_NE(r.err.find("console input ended"), std::string::npos) << r.err;
@@ -225,20 +249,20 @@ TEST_F(DMG01Test, ConsoleInputEndingAtAnyQuestionEndsTheRun) {
 
 TEST_F(DMG01Test, LongLinesAreReadThroughTheirFirst10000Characters) {
   const std::string long_line = "0.0 10.0" + std::string(9992, ' ') + "garbage beyond the width\n";
-  const auto r = run_dialogue(answers(long_line + "1.0 11.0\n") + "\n");
+  const auto r = run_dialogue(answers(long_line + "1.0 11.0\n" + swings(1)) + "\n" + kNoFiles);
   EXPECT_EQ(r.status, kExitOk) << r.err;
-  EXPECT_NE(r.out.find(series_lines(2, "1.000")), std::string::npos);
+  EXPECT_NE(r.out.find(series_lines(9, "16.000")), std::string::npos);
 }
 
 TEST_F(DMG01Test, LongAnswersAreCut) {
   // A name is read through 256 characters, any other answer through 10 000.
   const std::string long_name = std::string(300, 'n');
   const std::string huge_answer = "1" + std::string(5'000'000, ' ') + "x";
-  const auto r = run_dialogue(long_name + "\n" +
-                              answers("0 5\n1 6\n2 7\n", huge_answer + "\n\n\n\n\n\n") + "\n");
+  const auto r = run_dialogue(long_name + "\n" + answers(kSeries, huge_answer + "\n\n\n\n\n\n") +
+                              "\n" + kNoFiles);
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_NE(r.out.find(" Cannot Open file :" + std::string(256, 'n') + "\n"), std::string::npos);
-  EXPECT_NE(r.out.find(series_lines(2, "1.000")), std::string::npos);
+  EXPECT_NE(r.out.find(series_lines(6, "5.000")), std::string::npos);  // from time 1
 }
 
 TEST_F(DMG01Test, CatalogueCurveIsChosenByNumber) {
@@ -259,7 +283,7 @@ TEST_F(DMG01Test, CatalogueCurveIsChosenByNumber) {
            " Illegal SN-Curve :  -7\n" + prompt(kQ10.prompt) + selected_curve_line(46)},
   };
   for (const auto& row : rows) {
-    const auto r = run_dialogue(answers(kThreeColumns, "\n\n\n\n\n\n", row.answers) + "\n");
+    const auto r = run_dialogue(answers(kSeries, "\n\n\n\n\n\n", row.answers) + "\n" + kNoFiles);
     EXPECT_EQ(r.status, kExitOk) << row.answers << r.err;
     const std::string list_end = expected_catalogue_list();
     const auto from = r.out.find(list_end);
@@ -273,7 +297,7 @@ TEST_F(DMG01Test, CatalogueCurveIsChosenByNumber) {
 
 TEST_F(DMG01Test, CurveNumberThatIsNoWholeNumberEndsTheRun) {
   for (const char* answer : {"x\n", "1.5\n", "/\n", ",\n", "99999999999\n"}) {
-    const auto r = run_dialogue(answers(kThreeColumns, "\n\n\n\n\n\n", std::string("\n") + answer));
+    const auto r = run_dialogue(answers(kSeries, "\n\n\n\n\n\n", std::string("\n") + answer));
     EXPECT_EQ(r.status, kExitBadInput) << answer;
     EXPECT_NE(r.err.find("question 10"), std::string::npos) << r.err;
   }
@@ -283,9 +307,9 @@ TEST_F(DMG01Test, DefinitionFileIsAskedForUntilItOpens) {
   const std::string missing = dir.file("missing.sn");
   const std::string curve = dir.write("curve.sn", "my curve\n1 3 1\n12 3 0\n0\n");
   const auto r =
-      run_dialogue(answers(kThreeColumns, "\n\n\n\n\n\n",
+      run_dialogue(answers(kSeries, "\n\n\n\n\n\n",
                            "n\n" + missing + "\n" + dir.path().string() + "\n" + curve + "\n") +
-                   "\n");
+                   "\n" + kNoFiles);
   EXPECT_EQ(r.status, kExitOk) << r.err;
   const std::string q11 = prompt(kQ11.prompt);
   const auto padded = [](const std::string& name) {
@@ -299,7 +323,7 @@ TEST_F(DMG01Test, DefinitionFileIsAskedForUntilItOpens) {
       << r.out;
   EXPECT_EQ(r.out.find("Selected SN-Curve"), std::string::npos);
   // The title line follows the series lines.
-  EXPECT_NE(r.out.find(series_lines(3, "2.000") + "\n User Defined SN-Curve         : my curve\n"),
+  EXPECT_NE(r.out.find(series_lines(7, "6.000") + "\n User Defined SN-Curve         : my curve\n"),
             std::string::npos);
 }
 
@@ -317,7 +341,7 @@ TEST_F(DMG01Test, UnusableDefinitionFileEndsTheRun) {
   for (const auto& row : rows) {
     const std::string curve = dir.write("curve.sn", row.content);
     const auto r =
-        run_dialogue(answers(kThreeColumns, "\n\n\n\n\n\n", "n\n" + curve + "\n") + "\n");
+        run_dialogue(answers(kSeries, "\n\n\n\n\n\n", "n\n" + curve + "\n") + "\n" + kNoFiles);
     EXPECT_EQ(r.status, kExitBadInput) << row.content;
     EXPECT_NE(r.err.find(row.expected), std::string::npos) << r.err;
   }
@@ -325,7 +349,7 @@ TEST_F(DMG01Test, UnusableDefinitionFileEndsTheRun) {
 
 TEST_F(DMG01Test, DefinitionFileThatIsThePrintFileEndsTheRunUntouched) {
   const std::string print = dir.write("print.txt", "a curve I keep\n1 3 1\n12 3 0\n0\n");
-  const auto r = run_dialogue(answers(kThreeColumns, "\n\n\n\n\n\n", "n\n" + print + "\n") + "\n");
+  const auto r = run_dialogue(answers(kSeries, "\n\n\n\n\n\n", "n\n" + print + "\n") + "\n");
   EXPECT_EQ(r.status, kExitBadInput);
   EXPECT_NE(r.err.find("is the print file"), std::string::npos) << r.err;
   EXPECT_EQ(read_file(print), "a curve I keep\n1 3 1\n12 3 0\n0\n");
