@@ -17,16 +17,16 @@ struct ReportData {
   std::int64_t n_steps = 0;
   double simulation_length = 0.0;
   double force_unit_factor = 1.0e-6;
-  double scf = 1.0;                  // as answered
-  std::string date_stamp;            // 256 characters
-  std::string curve_line;            // " Selected SN-Curve ..." or " User Defined SN-Curve ..."
-  std::span<const double> record;    // the working SN-curve record, for the echo
-  double damage = 0.0;               // of the series
-  double n_cycles = 0.0;             // as a whole number
-  double ts_range = 0.0;             // in the unit of the series
-  double n_blocks = 0.0;             // the number of blocks used
-  double bloc_len = 0.0;             // in the unit of the series
-  std::span<const float> hist;       // cycle count of each block; missing blocks count 0
+  double scf = 1.0;                // as answered
+  std::string date_stamp;          // 256 characters
+  std::string curve_line;          // " Selected SN-Curve ..." or " User Defined SN-Curve ..."
+  std::span<const double> record;  // the working SN-curve record, for the echo
+  double damage = 0.0;             // of the series
+  double n_cycles = 0.0;           // as a whole number
+  double ts_range = 0.0;           // in the unit of the series
+  double n_blocks = 0.0;           // the number of blocks used
+  double bloc_len = 0.0;           // in the unit of the series
+  std::span<const float> hist;     // cycle count of each block; missing blocks count 0
 };
 
 // Seconds in the year the damage is scaled to: 365 days.

@@ -75,10 +75,12 @@ bool scan_real(std::string_view text, std::size_t& d_exponent) {
   const std::size_t n = text.size();
   if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
   std::size_t digits = 0;
-  while (i < n && is_digit(text[i])) ++i, ++digits;
+  while (i < n && is_digit(text[i]))
+    ++i, ++digits;
   if (i < n && text[i] == '.') {
     ++i;
-    while (i < n && is_digit(text[i])) ++i, ++digits;
+    while (i < n && is_digit(text[i]))
+      ++i, ++digits;
   }
   if (digits == 0) return false;
   if (i < n && is_exponent_letter(text[i])) {
@@ -86,7 +88,8 @@ bool scan_real(std::string_view text, std::size_t& d_exponent) {
     ++i;
     if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
     std::size_t exponent_digits = 0;
-    while (i < n && is_digit(text[i])) ++i, ++exponent_digits;
+    while (i < n && is_digit(text[i]))
+      ++i, ++exponent_digits;
     if (exponent_digits == 0) return false;
   }
   return i == n;
