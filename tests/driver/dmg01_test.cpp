@@ -355,5 +355,69 @@ TEST_F(DMG01Test, DefinitionFileThatIsThePrintFileEndsTheRunUntouched) {
   EXPECT_EQ(read_file(print), "a curve I keep\n1 3 1\n12 3 0\n0\n");
 }
 
+TEST_F(DMG01Test, HistogramFilesRefuseInputsAndThePrintFile) {
+  const std::string series = dir.file("series.txt");
+  const std::string print = dir.file("print.txt");
+  const std::string plot = dir.file("plot.txt");
+  const auto r = run_dialogue(answers(kSeries) + "\ny\n" + series + "\n" + print + "\n" + plot +
+                              "\ny\n" + series + "\n" + plot + "\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  const auto refused = [](const std::string& name) {
+    return " Cannot open      :" + name + std::string(256 - name.size(), ' ') + "\n";
+  };
+  const std::string q14 = prompt(kQ14.prompt);
+  const std::string q16 = prompt(kQ16.prompt);
+  EXPECT_NE(r.out.find(q14 + refused(series) + q14 + refused(print) + q14 + prompt(kQ15.prompt) +
+                       q16 + refused(series) + q16),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(read_file(series), kSeries);
+  // The same name for both files: the cycles-per-year file rewrites the plot file.
+  const std::string written = read_file(plot);
+  EXPECT_NE(written.find("# == Data refer to Cycles per Year ="), std::string::npos);
+  EXPECT_EQ(written.find("# Number of Cycles"), written.rfind("# Number of Cycles"));
+  EXPECT_NE(read_file(print).find(" --------------- e o f ----------------\n"), std::string::npos);
+}
+
+TEST_F(DMG01Test, SpanOfNoTimeLeavesTheYearlyFiguresUndefined) {
+  // Every line at time 0: the damage per year and the yearly factor cannot be formed.
+  std::string series;
+  for (int i = 0; i < 8; ++i)
+    series += i % 2 == 0 ? "0 1\n" : "0 9\n";
+  const auto r = run_dialogue(answers(series) + "\nn\ny\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.out.find(" Computed Damage per Year      :       undefined\n"), std::string::npos);
+  EXPECT_NE(r.out.find(prompt(kQ15.prompt) + " No cycles per year: simulation length below 0.5\n"),
+            std::string::npos);
+  EXPECT_EQ(r.out.find(prompt(kQ16.prompt)), std::string::npos);
+  EXPECT_NE(
+      read_file(dir.file("print.txt")).find(" Computed Damage per Year      :       undefined\n"),
+      std::string::npos);
+}
+
+TEST_F(DMG01Test, WriteFailureOfAHistogramFileIsReported) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const auto r = run_dialogue(answers(kSeries) + "\ny\n/dev/full\nn\n");
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_NE(r.err.find("/dev/full"), std::string::npos) << r.err;
+}
+
+TEST_F(DMG01Test, ConstantSeriesReportsWhatTheOutputsHeld) {
+  // No swing at all: nothing is computed, and the blocks asked are reported.
+  const auto r = run_dialogue(answers("0 5\n1 5\n2 5\n", "\n\n\n\n\n3\n") + "\ny\n" +
+                              dir.file("plot.txt") + "\nn\n");
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.out.find(" Computed Damage               :     0.00000E+00\n"
+                       " Computed Damage per Year      :     0.00000E+00\n"),
+            std::string::npos);
+  const std::string plot = read_file(dir.file("plot.txt"));
+  EXPECT_NE(plot.find("# Number of Cycles      :            0\n"
+                      "# Number of Stressblocks:            3\n"
+                      "# Block Length    [MPa] :        0.000\n"
+                      "# TS Stress range [MPa] :        0.000\n"),
+            std::string::npos);
+  EXPECT_EQ(std::count(plot.begin(), plot.end(), '\n'), 5 + 2 * 3 + 2);
+}
+
 }  // namespace
 }  // namespace skaldur::driver
