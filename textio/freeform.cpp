@@ -67,35 +67,8 @@ std::string_view describe(ReadError error) {
 
 namespace {
 
-// Checks the real form in one pass; sets `d_exponent` to the position of a
-// D or d exponent letter (npos when there is none).
-bool scan_real(std::string_view text, std::size_t& d_exponent) {
-  d_exponent = std::string_view::npos;
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t digits = 0;
-  while (i < n && is_digit(text[i]))
-    ++i, ++digits;
-  if (i < n && text[i] == '.') {
-    ++i;
-    while (i < n && is_digit(text[i]))
-      ++i, ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < n && is_exponent_letter(text[i])) {
-    if (text[i] == 'D' || text[i] == 'd') d_exponent = i;
-    ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t exponent_digits = 0;
-    while (i < n && is_digit(text[i]))
-      ++i, ++exponent_digits;
-    if (exponent_digits == 0) return false;
-  }
-  return i == n;
-}
-
-// Converts a text that scan_real accepted.
+// Converts a real whose form convert_real has checked; `d_exponent` is the
+// position of a D or d exponent letter, npos when there is none.
 Result<double, ReadError> convert_checked(std::string_view text, std::size_t d_exponent) {
   // from_chars takes neither a leading '+' nor the exponent letters D and d.
   std::string_view digits = text;
@@ -129,14 +102,52 @@ Result<double, ReadError> convert_checked(std::string_view text, std::size_t d_e
 
 }  // namespace
 
-bool is_real_form(std::string_view text) {
-  std::size_t d_exponent = 0;
-  return scan_real(text, d_exponent);
-}
-
 Result<double, ReadError> convert_real(std::string_view text) {
-  std::size_t d_exponent = 0;
-  if (!scan_real(text, d_exponent)) return fail(ReadError::bad_number);
+  // One pass checks the form and gathers the decimal digits. When they fit
+  // in 53 bits and the power of ten is exact, one multiplication or division
+  // rounds correctly; everything else goes through from_chars.
+  const char* const first = text.data();
+  const char* const end = first + text.size();
+  const char* p = first;
+  bool negative = false;
+  if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  std::uint64_t digits_value = 0;
+  int digits = 0;
+  int fraction_digits = 0;
+  for (; p != end && is_digit(*p); ++p, ++digits) {
+    digits_value = digits_value * 10 + static_cast<std::uint64_t>(*p - '0');
+  }
+  if (p != end && *p == '.') {
+    for (++p; p != end && is_digit(*p); ++p, ++digits, ++fraction_digits) {
+      digits_value = digits_value * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+  }
+  if (digits == 0) return fail(ReadError::bad_number);
+  long exponent = 0;
+  std::size_t d_exponent = std::string_view::npos;
+  if (p != end && is_exponent_letter(*p)) {
+    if (*p == 'D' || *p == 'd') d_exponent = static_cast<std::size_t>(p - first);
+    ++p;
+    bool exponent_negative = false;
+    if (p != end && (*p == '+' || *p == '-')) exponent_negative = *p++ == '-';
+    int exponent_digits = 0;
+    for (; p != end && is_digit(*p); ++p, ++exponent_digits) {
+      if (exponent < 100000) exponent = exponent * 10 + (*p - '0');
+    }
+    if (exponent_digits == 0) return fail(ReadError::bad_number);
+    if (exponent_negative) exponent = -exponent;
+  }
+  if (p != end) return fail(ReadError::bad_number);
+
+  static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const long scale = exponent - fraction_digits;
+  if (digits <= 19 && digits_value <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
+    double value = static_cast<double>(digits_value);
+    value = scale < 0 ? value / kExactPowers[-scale] : value * kExactPowers[scale];
+    return negative ? -value : value;
+  }
   return convert_checked(text, d_exponent);
 }
 

@@ -52,9 +52,6 @@ class FreeFormReader {
   bool after_value_ = false;
 };
 
-// True when the text is a real number in the form described above.
-[[nodiscard]] bool is_real_form(std::string_view text);
-
 // Converts a real in the form above; bad_number for any other text,
 // out_of_range when it overflows a double. A value too small for a double
 // reads as zero of the same sign.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <random>
@@ -170,6 +171,31 @@ TEST(FreeFormReader, RoundTripsPrintedValues) {
     d_form[d_form.find('E')] = 'D';
     FreeFormReader d_reader(d_form);
     EXPECT_EQ(*d_reader.real(), v) << d_form;
+  }
+}
+
+// Short decimals take a shortcut past from_chars; both must give the same
+// correctly rounded double for every form.
+TEST(ConvertReal, AgreesWithFromChars) {
+  std::mt19937_64 rng(11);
+  std::uniform_int_distribution<int> digit(0, 9);
+  std::uniform_int_distribution<int> length(1, 22);
+  std::uniform_int_distribution<int> exponent(-40, 40);
+  for (int i = 0; i < 50000; ++i) {
+    std::string text = (i % 3 == 0) ? "-" : "";
+    const int integer_digits = length(rng) % 8;
+    for (int k = 0; k < integer_digits; ++k)
+      text += static_cast<char>('0' + digit(rng));
+    text += '.';
+    const int fraction_digits = length(rng);
+    for (int k = 0; k < fraction_digits; ++k)
+      text += static_cast<char>('0' + digit(rng));
+    if (i % 2 == 0) text += "e" + std::to_string(exponent(rng));
+    double expected = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), expected);
+    const auto got = convert_real(text);
+    ASSERT_TRUE(got.ok()) << text;
+    EXPECT_EQ(*got, expected) << text;
   }
 }
 
