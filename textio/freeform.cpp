@@ -102,12 +102,19 @@ Result<double, ReadError> convert_checked(std::string_view text, std::size_t d_e
 
 }  // namespace
 
-Result<double, ReadError> convert_real(std::string_view text) {
+namespace {
+
+// The end of a real read from the front of a text, or nullptr when the text
+// does not start with one.
+struct RealPrefix {
+  const char* stop = nullptr;
+  ReadError error = ReadError::bad_number;
+};
+
+RealPrefix read_real_prefix(const char* const first, const char* const end, double& out) {
   // One pass checks the form and gathers the decimal digits. When they fit
   // in 53 bits and the power of ten is exact, one multiplication or division
   // rounds correctly; everything else goes through from_chars.
-  const char* const first = text.data();
-  const char* const end = first + text.size();
   const char* p = first;
   bool negative = false;
   if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
@@ -122,7 +129,7 @@ Result<double, ReadError> convert_real(std::string_view text) {
       digits_value = digits_value * 10 + static_cast<std::uint64_t>(*p - '0');
     }
   }
-  if (digits == 0) return fail(ReadError::bad_number);
+  if (digits == 0) return {};
   long exponent = 0;
   std::size_t d_exponent = std::string_view::npos;
   if (p != end && is_exponent_letter(*p)) {
@@ -134,10 +141,11 @@ Result<double, ReadError> convert_real(std::string_view text) {
     for (; p != end && is_digit(*p); ++p, ++exponent_digits) {
       if (exponent < 100000) exponent = exponent * 10 + (*p - '0');
     }
-    if (exponent_digits == 0) return fail(ReadError::bad_number);
+    if (exponent_digits == 0) return {};
     if (exponent_negative) exponent = -exponent;
   }
-  if (p != end) return fail(ReadError::bad_number);
+  // The number ends here; the caller decides whether what follows may.
+  const std::string_view text(first, static_cast<std::size_t>(p - first));
 
   static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -146,12 +154,42 @@ Result<double, ReadError> convert_real(std::string_view text) {
   if (digits <= 19 && digits_value <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
     double value = static_cast<double>(digits_value);
     value = scale < 0 ? value / kExactPowers[-scale] : value * kExactPowers[scale];
-    return negative ? -value : value;
+    out = negative ? -value : value;
+    return {p, ReadError{}};
   }
-  return convert_checked(text, d_exponent);
+  const auto slow = convert_checked(text, d_exponent);
+  if (!slow) return {nullptr, slow.error()};
+  out = *slow;
+  return {p, ReadError{}};
+}
+
+}  // namespace
+
+Result<double, ReadError> convert_real(std::string_view text) {
+  double value = 0.0;
+  const char* const end = text.data() + text.size();
+  const RealPrefix prefix = read_real_prefix(text.data(), end, value);
+  if (prefix.stop == nullptr) return fail(prefix.error);
+  if (prefix.stop != end) return fail(ReadError::bad_number);
+  return value;
 }
 
 std::optional<ReadError> FreeFormReader::next_value() {
+  if (const auto error = skip_to_value()) return error;
+  take_value();
+  return std::nullopt;
+}
+
+void FreeFormReader::take_value() {
+  std::size_t end = pos_;
+  while (end < text_.size() && !ends_value(text_[end]))
+    ++end;
+  value_text_ = text_.substr(pos_, end - pos_);
+  pos_ = end;
+  after_value_ = true;
+}
+
+std::optional<ReadError> FreeFormReader::skip_to_value() {
   while (pos_ < text_.size() && is_space(text_[pos_]))
     ++pos_;
   if (pos_ < text_.size() && text_[pos_] == ',') {
@@ -177,18 +215,25 @@ std::optional<ReadError> FreeFormReader::next_value() {
     pos_ = text_.size();
     return ReadError::slash;
   }
-  std::size_t end = pos_;
-  while (end < text_.size() && !ends_value(text_[end]))
-    ++end;
-  value_text_ = text_.substr(pos_, end - pos_);
-  pos_ = end;
-  after_value_ = true;
   return std::nullopt;
 }
 
 Result<double, ReadError> FreeFormReader::real() {
-  if (const auto error = next_value()) return fail(*error);
-  return convert_real(value_text_);
+  if (const auto error = skip_to_value()) return fail(*error);
+  // The number is read in place; only a failure looks for the end of the value.
+  const char* const first = text_.data() + pos_;
+  const char* const end = text_.data() + text_.size();
+  double value = 0.0;
+  const RealPrefix prefix = read_real_prefix(first, end, value);
+  if (prefix.stop != nullptr && (prefix.stop == end || ends_value(*prefix.stop))) {
+    const auto length = static_cast<std::size_t>(prefix.stop - first);
+    value_text_ = text_.substr(pos_, length);
+    pos_ += length;
+    after_value_ = true;
+    return value;
+  }
+  take_value();
+  return fail(prefix.stop == nullptr ? prefix.error : ReadError::bad_number);
 }
 
 Result<std::int32_t, ReadError> FreeFormReader::whole() {

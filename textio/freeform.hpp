@@ -42,7 +42,12 @@ class FreeFormReader {
   [[nodiscard]] std::string_view value_text() const { return value_text_; }
 
  private:
-  // Moves to the next value and sets value_text_; the error when there is none.
+  // Moves past the separators to the start of the next value; the error
+  // when there is none.
+  [[nodiscard]] std::optional<ReadError> skip_to_value();
+  // Takes the value that starts here, up to its separator, into value_text_.
+  void take_value();
+  // Both of the above.
   [[nodiscard]] std::optional<ReadError> next_value();
 
   std::string_view text_;
