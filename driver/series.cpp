@@ -31,6 +31,8 @@ std::string ordinal_value(std::size_t index) {
 bool read_values(std::string_view line, std::size_t count, std::vector<double>& values,
                  std::string& why) {
   values.resize(count + 1);
+  if (textio::read_reals(line, values)) return true;
+  // Read the line again, value by value, to say what is wrong with it.
   textio::FreeFormReader reader(line);
   for (std::size_t i = 0; i <= count; ++i) {
     const auto value = reader.real();

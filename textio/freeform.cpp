@@ -165,6 +165,28 @@ RealPrefix read_real_prefix(const char* const first, const char* const end, doub
 
 }  // namespace
 
+bool read_reals(std::string_view text, std::span<double> values) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  bool after_value = false;
+  for (double& value : values) {
+    while (p != end && is_space(*p))
+      ++p;
+    if (p != end && *p == ',') {
+      if (!after_value) return false;
+      for (++p; p != end && is_space(*p); ++p) {
+      }
+      if (p != end && *p == ',') return false;
+    }
+    if (p == end || *p == '/') return false;
+    const RealPrefix prefix = read_real_prefix(p, end, value);
+    if (prefix.stop == nullptr || (prefix.stop != end && !ends_value(*prefix.stop))) return false;
+    p = prefix.stop;
+    after_value = true;
+  }
+  return true;
+}
+
 Result<double, ReadError> convert_real(std::string_view text) {
   double value = 0.0;
   const char* const end = text.data() + text.size();

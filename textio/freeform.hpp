@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "textio/result.hpp"
@@ -56,6 +57,12 @@ class FreeFormReader {
   std::string_view value_text_;
   bool after_value_ = false;
 };
+
+// Reads exactly values.size() reals from the front of the text, in the same
+// free form as FreeFormReader, into `values`. Returns false on any problem
+// without saying which: a caller that needs the reason reads the text again
+// with a FreeFormReader. Made for the millions of lines of a long record.
+[[nodiscard]] bool read_reals(std::string_view text, std::span<double> values);
 
 // Converts a real in the form above; bad_number for any other text,
 // out_of_range when it overflows a double. A value too small for a double

@@ -18,7 +18,7 @@ struct Outcome {
   std::optional<ReadError> error;
 };
 
-Outcome read_reals(std::string_view text, int count) {
+Outcome read_with_reader(std::string_view text, int count) {
   FreeFormReader reader(text);
   Outcome outcome;
   for (int i = 0; i < count; ++i) {
@@ -96,9 +96,21 @@ const RealRow kRealRows[] = {
 
 TEST(FreeFormReader, Reals) {
   for (const RealRow& row : kRealRows) {
-    const Outcome got = read_reals(row.text, row.count);
+    const Outcome got = read_with_reader(row.text, row.count);
     EXPECT_EQ(got.values, row.values) << '"' << row.text << '"';
     EXPECT_EQ(got.error, row.error) << '"' << row.text << '"';
+  }
+}
+
+// The bulk reader of data lines accepts exactly what the reader accepts.
+TEST(ReadReals, AgreesWithTheReader) {
+  for (const RealRow& row : kRealRows) {
+    std::vector<double> values(static_cast<std::size_t>(row.count));
+    const bool ok = read_reals(row.text, values);
+    EXPECT_EQ(ok, !row.error.has_value()) << '"' << row.text << '"';
+    if (ok) {
+      EXPECT_EQ(values, row.values) << row.text;
+    }
   }
 }
 
