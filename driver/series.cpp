@@ -1,9 +1,14 @@
 #include "driver/series.hpp"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 #include "textio/fields.hpp"
 #include "textio/freeform.hpp"
@@ -52,10 +57,227 @@ bool read_values(std::string_view line, std::size_t count, std::vector<double>& 
   return true;
 }
 
+// What the lines after the first accepted one need: they are read with the
+// column count and the column fixed by it.
+struct LineRules {
+  std::size_t per_line = 1;
+  std::size_t column = 2;
+  TimeWindow window;
+};
+
+constexpr std::size_t kMostValues =
+    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+
+// The outcome of reading one stretch of whole lines.
+struct ChunkResult {
+  enum class Stop { none, window, error };
+  std::vector<float> values;  // accepted stresses, in order
+  std::int64_t lines = 0;     // lines in the stretch
+  bool any_data = false;      // a data line was read: last_time holds its time
+  double last_time = 0.0;
+  Stop stop = Stop::none;
+  std::int64_t stop_line = 0;  // from 1 within the stretch
+  std::string stop_text;
+  std::string stop_what;
+};
+
+// Reads the whole lines of `text` (the last one may lack its line feed) by
+// the rules, accepting at most `limit` values.
+void read_chunk(std::string_view text, const LineRules& rules, std::size_t limit,
+                ChunkResult& result) {
+  std::vector<double> values;
+  std::string why;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p != end) {
+    const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+    const char* const line_end = nl != nullptr ? static_cast<const char*>(nl) : end;
+    std::string_view line(p, static_cast<std::size_t>(line_end - p));
+    p = nl != nullptr ? line_end + 1 : end;
+    ++result.lines;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = line.substr(0, std::min(line.size(), textio::kLineWidth));
+    if (is_comment(line) || is_blank(line)) continue;
+
+    const auto stop = [&](ChunkResult::Stop kind, std::string what) {
+      result.stop = kind;
+      result.stop_line = result.lines;
+      result.stop_text.assign(line);
+      result.stop_what = std::move(what);
+    };
+    if (!read_values(line, rules.per_line, values, why)) return stop(ChunkResult::Stop::error, why);
+    result.any_data = true;
+    result.last_time = values[0];
+    if (values[0] < rules.window.first_time) continue;
+    if (values[0] > rules.window.last_time) return stop(ChunkResult::Stop::window, {});
+    if (result.values.size() >= limit) {
+      return stop(ChunkResult::Stop::error, "the time window holds more than 2147483647 values");
+    }
+    const float stress = static_cast<float>(values[rules.column - 1]);
+    if (std::isinf(stress)) {
+      return stop(ChunkResult::Stop::error, "the stress of column " + std::to_string(rules.column) +
+                                                " is beyond the single-precision range");
+    }
+    result.values.push_back(stress);
+  }
+}
+
+// Hands out a file in stretches of whole lines, about `chunk_bytes` each. A line
+// longer than a stretch is kept through its first characters only.
+class ChunkSource {
+ public:
+  ChunkSource(int fd, std::string_view unread, std::size_t chunk_bytes)
+      : fd_(fd),
+        chunk_bytes_(std::max(chunk_bytes, textio::kLineWidth + 2)),
+        carry_(unread.begin(), unread.end()) {}
+
+  // Fills `storage` with the next stretch and points `text` at it; false at
+  // the end of the file or after a read error (see error()).
+  bool next(std::vector<char>& storage, std::string_view& text) {
+    storage.swap(carry_);
+    carry_.clear();
+    while (storage.size() < chunk_bytes_ && !eof_) {
+      if (!read_more(storage, chunk_bytes_ - storage.size()) && error_ != 0) return false;
+    }
+    if (storage.empty()) return false;
+    if (eof_) {
+      text = std::string_view(storage.data(), storage.size());
+      return true;
+    }
+    const auto last_nl = std::string_view(storage.data(), storage.size()).rfind('\n');
+    if (last_nl != std::string_view::npos) {
+      carry_.assign(storage.begin() + static_cast<std::ptrdiff_t>(last_nl) + 1, storage.end());
+      storage.resize(last_nl + 1);
+      text = std::string_view(storage.data(), storage.size());
+      return true;
+    }
+    // One line fills the whole stretch: keep its head (one character more
+    // than is read, so a carriage return at the cut is no line end) and skip
+    // the rest of it.
+    storage.resize(textio::kLineWidth + 1);
+    std::vector<char> rest;
+    while (!eof_) {
+      rest.clear();
+      if (!read_more(rest, chunk_bytes_)) {
+        if (error_ != 0) return false;
+        break;
+      }
+      const auto nl = std::string_view(rest.data(), rest.size()).find('\n');
+      if (nl != std::string_view::npos) {
+        carry_.assign(rest.begin() + static_cast<std::ptrdiff_t>(nl) + 1, rest.end());
+        break;
+      }
+    }
+    storage.push_back('\n');
+    text = std::string_view(storage.data(), storage.size());
+    return true;
+  }
+
+  [[nodiscard]] int error() const { return error_; }
+
+ private:
+  // Appends up to `count` bytes; false at the end of the file or on an error.
+  bool read_more(std::vector<char>& to, std::size_t count) {
+    const std::size_t old = to.size();
+    to.resize(old + count);
+    ssize_t n = 0;
+    do {
+      n = ::read(fd_, to.data() + old, count);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) error_ = errno;
+    if (n == 0) eof_ = true;
+    to.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
+    return n > 0;
+  }
+
+  int fd_;
+  std::size_t chunk_bytes_;
+  std::vector<char> carry_;
+  bool eof_ = false;
+  int error_ = 0;
+};
+
+// Reads the lines after the first accepted one. Two stretches at a time are
+// read side by side on two threads and taken in file order, so the values,
+// the end of the window and the first unreadable line are exactly those of a
+// reading line by line. Returns false with `error` filled.
+bool read_rest(int fd, std::string_view unread, std::int64_t lines_before, const LineRules& rules,
+               const ReadTuning& tuning, SeriesData& data, double& line_time, SeriesError& error) {
+  ChunkSource source(fd, unread, tuning.chunk_bytes);
+  const bool two_threads = tuning.two_threads && std::thread::hardware_concurrency() > 1;
+  std::vector<char> store_a;
+  std::vector<char> store_b;
+  std::int64_t base = lines_before;
+  std::int64_t bytes_seen = 0;
+  struct stat info {};
+  const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+
+  // Takes one stretch's result; true when the reading goes on.
+  const auto take = [&](ChunkResult& r, bool& failed) {
+    data.series.insert(data.series.end(), r.values.begin(), r.values.end());
+    if (r.any_data) line_time = r.last_time;
+    if (r.stop == ChunkResult::Stop::error) {
+      error.line = base + r.stop_line;
+      error.text = std::move(r.stop_text);
+      error.what = std::move(r.stop_what);
+      failed = true;
+    }
+    base += r.lines;
+    return r.stop == ChunkResult::Stop::none;
+  };
+
+  while (true) {
+    std::string_view a;
+    std::string_view b;
+    if (!source.next(store_a, a)) break;
+    const bool have_b = two_threads && source.next(store_b, b);
+    ChunkResult ra;
+    ChunkResult rb;
+    const std::size_t room = kMostValues - data.series.size();
+    if (have_b) {
+      std::thread other([&] { read_chunk(b, rules, room, rb); });
+      read_chunk(a, rules, room, ra);
+      other.join();
+    } else {
+      read_chunk(a, rules, room, ra);
+    }
+    bool failed = false;
+    if (!take(ra, failed)) return !failed;
+    if (have_b) {
+      if (rb.values.size() > kMostValues - data.series.size()) {
+        // Both stretches together pass the limit: read the second again with
+        // the room the first one left, to stop at the right line.
+        rb = ChunkResult{};
+        read_chunk(b, rules, kMostValues - data.series.size(), rb);
+      }
+      if (!take(rb, failed)) return !failed;
+    }
+    // Room for the rest of the file, judged by the lines read so far, so that
+    // the series grows once instead of doubling past its size.
+    bytes_seen += static_cast<std::int64_t>(a.size() + b.size());
+    if (sized && base > lines_before && data.series.size() == data.series.capacity()) {
+      const double per_line =
+          static_cast<double>(bytes_seen) / static_cast<double>(base - lines_before);
+      const auto left = static_cast<double>(info.st_size - ::lseek(fd, 0, SEEK_CUR));
+      const auto expected =
+          data.series.size() + static_cast<std::size_t>(1.02 * left / per_line) + 1024;
+      data.series.reserve(std::min(expected, kMostValues));
+    }
+  }
+  if (source.error() != 0) {
+    error.line = base;
+    error.text.clear();
+    error.what = std::string("the file cannot be read: ") + std::strerror(source.error());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool read_series(textio::LineReader& lines, const TimeWindow& window,
-                 const ColumnChooser& choose_column, SeriesData& data, SeriesError& error) {
+                 const ColumnChooser& choose_column, SeriesData& data, SeriesError& error,
+                 const ReadTuning& tuning) {
   data.series.clear();
   std::size_t per_line = 1;  // stress values read from each line
   std::size_t column = 2;
@@ -106,6 +328,14 @@ bool read_series(textio::LineReader& lines, const TimeWindow& window,
                             " is beyond the single-precision range");
     }
     data.series.push_back(stress);
+    break;  // the rest of the file is read in stretches
+  }
+  if (!data.series.empty()) {
+    const LineRules rules{per_line, column, window};
+    if (!read_rest(lines.descriptor(), lines.release_unread(), lines.line_number(), rules, tuning,
+                   data, line_time, error)) {
+      return false;
+    }
   }
   data.simulation_length = line_time - start_time;
   return true;

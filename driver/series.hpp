@@ -34,12 +34,21 @@ struct SeriesError {
 // (the time included); returns the column to use, 2 … columns.
 using ColumnChooser = std::function<int(int columns)>;
 
+// How the lines after the first accepted one are read: in stretches of about
+// `chunk_bytes` (at least one line width), two at a time on two threads when
+// `two_threads` is set and the machine has two cores. The results never
+// depend on these.
+struct ReadTuning {
+  std::size_t chunk_bytes = std::size_t{4} << 20;
+  bool two_threads = true;
+};
+
 // Reads the time series in one pass. Comment lines (first character '$', '#',
 // '!' or an apostrophe) and lines of blanks are skipped; every other line
 // holds the time and the stress values in free form. The first accepted line
 // is split into its blank-separated fields to count the columns.
 [[nodiscard]] bool read_series(textio::LineReader& lines, const TimeWindow& window,
                                const ColumnChooser& choose_column, SeriesData& data,
-                               SeriesError& error);
+                               SeriesError& error, const ReadTuning& tuning = {});
 
 }  // namespace skaldur::driver

@@ -41,6 +41,12 @@ std::string_view LineReader::finish(std::string_view line) {
   return line.substr(0, std::min(line.size(), width_));
 }
 
+std::string_view LineReader::release_unread() {
+  const std::string_view unread(buffer_.data() + begin_, end_ - begin_);
+  begin_ = end_;
+  return unread;
+}
+
 LineReader::Status LineReader::next(std::string_view& line) {
   std::size_t scanned = begin_;
   while (true) {

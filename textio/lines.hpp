@@ -25,10 +25,18 @@ class LineReader {
   // returns end or error (see error()).
   [[nodiscard]] Status next(std::string_view& line);
 
+  // The file descriptor read from.
+  [[nodiscard]] int descriptor() const { return fd_; }
+
   // Number of the line handed out last, from 1.
   [[nodiscard]] std::int64_t line_number() const { return line_number_; }
   // The error number of a failed read.
   [[nodiscard]] int error() const { return error_; }
+
+  // The bytes read from the file but not yet handed out as lines, to be
+  // taken over by another reader of the same descriptor; this reader then
+  // has nothing left. Valid until the next call.
+  [[nodiscard]] std::string_view release_unread();
 
  private:
   // Reads more bytes behind the unread ones; false at the end of the file or on an error.

@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
+#include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "support/temp_dir.hpp"
+#include "textio/fields.hpp"
+#include "textio/freeform.hpp"
 
 namespace skaldur::driver {
 namespace {
@@ -19,7 +24,8 @@ struct Outcome {
   int columns_found = 0;  // 0 when the column was never asked for
 };
 
-Outcome read(const std::string& content, int column = 2, TimeWindow window = {}) {
+Outcome read(const std::string& content, int column = 2, TimeWindow window = {},
+             const ReadTuning& tuning = {}) {
   skaldur::testing::TempDir dir;
   const std::string path = dir.write("series", content);
   const int fd = ::open(path.c_str(), O_RDONLY);
@@ -31,9 +37,122 @@ Outcome read(const std::string& content, int column = 2, TimeWindow window = {})
         outcome.columns_found = columns;
         return column;
       },
-      outcome.data, outcome.error);
+      outcome.data, outcome.error, tuning);
   ::close(fd);
   return outcome;
+}
+
+// The rules applied one line at a time, the plainest way: the reference the
+// stretch-wise reading must agree with.
+Outcome reference(const std::string& content, int column, TimeWindow window) {
+  Outcome o;
+  std::size_t per_line = 1;
+  double line_time = 0.0;
+  double start_time = 0.0;
+  std::int64_t number = 0;
+  std::size_t from = 0;
+  while (from < content.size()) {
+    std::size_t nl = content.find('\n', from);
+    if (nl == std::string::npos) nl = content.size();
+    std::string line = content.substr(from, nl - from);
+    from = nl + 1;
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line = line.substr(0, 10000);
+    if (line.find_first_not_of(' ') == std::string::npos) continue;
+    if (std::string("$#!'").find(line[0]) != std::string::npos) continue;
+    textio::FreeFormReader reader(line);
+    std::vector<double> values;
+    for (std::size_t i = 0; i <= per_line; ++i) {
+      const auto v = reader.real();
+      if (!v) {
+        o.error.line = number;
+        return o;
+      }
+      values.push_back(*v);
+    }
+    line_time = values[0];
+    if (line_time < window.first_time) continue;
+    if (line_time > window.last_time) break;
+    if (o.data.series.empty()) {
+      const std::size_t fields = textio::LINFLD(line)->size();
+      per_line = fields > 2 ? fields - 1 : 1;
+      o.columns_found = static_cast<int>(per_line + 1);
+      textio::FreeFormReader again(line);
+      values.clear();
+      for (std::size_t i = 0; i <= per_line; ++i) {
+        const auto v = again.real();
+        if (!v) {
+          o.error.line = number;
+          return o;
+        }
+        values.push_back(*v);
+      }
+      start_time = line_time;
+    }
+    const float stress = static_cast<float>(values[static_cast<std::size_t>(column) - 1]);
+    if (std::isinf(stress)) {
+      o.error.line = number;
+      return o;
+    }
+    o.data.series.push_back(stress);
+  }
+  o.ok = true;
+  o.data.simulation_length = line_time - start_time;
+  return o;
+}
+
+// Random records with comments, blank lines, Windows line ends, long lines,
+// times out of order, and now and then a line that cannot be read.
+std::string random_record(std::mt19937& rng, int lines) {
+  std::uniform_int_distribution<int> kind(0, 99);
+  std::uniform_real_distribution<double> stress(-50.0, 50.0);
+  std::string text;
+  double t = -3.0;
+  for (int i = 0; i < lines; ++i) {
+    const int k = kind(rng);
+    t += k < 5 ? -2.0 : 0.5;
+    char line[128];
+    std::snprintf(line, sizeof line, "%.2f %.3f,%.4E", t, stress(rng), stress(rng));
+    if (k < 3) {
+      text += "# comment\n";
+    } else if (k < 5) {
+      text += "   \n";
+    } else if (k < 7) {
+      text += std::string(line) + "\r\n";
+    } else if (k == 7) {
+      text += std::string(line) + std::string(10000, ' ') + "junk beyond the width\n";
+    } else if (k == 8 && kind(rng) < 3) {
+      text += std::string(line) + " x\n";  // fine: the extra value is never read
+      text += "1.0 abc\n";                 // not a number
+    } else {
+      text += std::string(line) + "\n";
+    }
+  }
+  return text;
+}
+
+TEST(ReadSeries, StretchesAndThreadsChangeNothing) {
+  std::mt19937 rng(4242);
+  const TimeWindow windows[] = {{}, {0.0, 1.0e30}, {10.0, 400.0}, {-1.0, 60.5}};
+  for (int round = 0; round < 40; ++round) {
+    const std::string record = random_record(rng, 3000);
+    const TimeWindow window = windows[round % 4];
+    const int column = 2 + round % 2;
+    const Outcome expected = reference(record, column, window);
+    for (const ReadTuning tuning :
+         {ReadTuning{0, false}, ReadTuning{10002, true}, ReadTuning{10037, true},
+          ReadTuning{65536, true}, ReadTuning{}}) {
+      const Outcome got = read(record, column, window, tuning);
+      ASSERT_EQ(got.ok, expected.ok) << round << " " << tuning.chunk_bytes;
+      EXPECT_EQ(got.data.series, expected.data.series) << round << " " << tuning.chunk_bytes;
+      if (expected.ok) {
+        EXPECT_EQ(got.data.simulation_length, expected.data.simulation_length) << round;
+      } else {
+        EXPECT_EQ(got.error.line, expected.error.line) << round << " " << tuning.chunk_bytes;
+      }
+    }
+  }
 }
 
 TEST(ReadSeries, TakesTheChosenColumnOfTheAcceptedLines) {
