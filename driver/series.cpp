@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <thread>
 
 #include "textio/fields.hpp"
@@ -24,7 +25,8 @@ bool is_comment(std::string_view line) {
 }
 
 bool is_blank(std::string_view line) {
-  return line.find_first_not_of(' ') == std::string::npos;
+  // Most lines start with a digit or a sign: only a leading blank needs a look further.
+  return line.empty() || (line.front() == ' ' && line.find_first_not_of(' ') == std::string::npos);
 }
 
 std::string ordinal_value(std::size_t index) {
@@ -35,7 +37,7 @@ std::string ordinal_value(std::size_t index) {
 // (values[0] is the time). Fills `why` when the line does not hold them.
 bool read_values(std::string_view line, std::size_t count, std::vector<double>& values,
                  std::string& why) {
-  values.resize(count + 1);
+  if (values.size() != count + 1) values.resize(count + 1);
   if (textio::read_reals(line, values)) return true;
   // Read the line again, value by value, to say what is wrong with it.
   textio::FreeFormReader reader(line);
@@ -79,6 +81,16 @@ struct ChunkResult {
   std::int64_t stop_line = 0;  // from 1 within the stretch
   std::string stop_text;
   std::string stop_what;
+
+  // Empties the result, keeping the memory of its values.
+  void clear() {
+    values.clear();
+    lines = 0;
+    any_data = false;
+    last_time = 0.0;
+    stop = Stop::none;
+    stop_line = 0;
+  }
 };
 
 // Reads the whole lines of `text` (the last one may lack its line feed) by
@@ -122,8 +134,15 @@ void read_chunk(std::string_view text, const LineRules& rules, std::size_t limit
   }
 }
 
-// Hands out a file in stretches of whole lines, about `chunk_bytes` each. A line
-// longer than a stretch is kept through its first characters only.
+// Memory for one stretch, allocated once and reused: a stretch's bytes are
+// written by read() before they are looked at, so they are never cleared.
+struct StretchBuffer {
+  std::unique_ptr<char[]> data;
+  std::size_t capacity = 0;
+};
+
+// Hands out a file in stretches of whole lines, about `chunk_bytes` each. A
+// line longer than a stretch is kept through its first characters only.
 class ChunkSource {
  public:
   ChunkSource(int fd, std::string_view unread, std::size_t chunk_bytes)
@@ -131,63 +150,66 @@ class ChunkSource {
         chunk_bytes_(std::max(chunk_bytes, textio::kLineWidth + 2)),
         carry_(unread.begin(), unread.end()) {}
 
-  // Fills `storage` with the next stretch and points `text` at it; false at
+  // Fills `buffer` with the next stretch and points `text` at it; false at
   // the end of the file or after a read error (see error()).
-  bool next(std::vector<char>& storage, std::string_view& text) {
-    storage.swap(carry_);
-    carry_.clear();
-    while (storage.size() < chunk_bytes_ && !eof_) {
-      if (!read_more(storage, chunk_bytes_ - storage.size()) && error_ != 0) return false;
+  bool next(StretchBuffer& buffer, std::string_view& text) {
+    // Room for the carry (the head of a line, or at the start the bytes the
+    // line reader had read ahead) and a stretch behind it.
+    const std::size_t needed = std::max(2 * chunk_bytes_, carry_.size() + chunk_bytes_);
+    if (buffer.capacity < needed) {
+      buffer.data = std::make_unique_for_overwrite<char[]>(needed);
+      buffer.capacity = needed;
     }
-    if (storage.empty()) return false;
+    char* const data = buffer.data.get();
+    std::copy(carry_.begin(), carry_.end(), data);
+    std::size_t size = carry_.size();
+    carry_.clear();
+    while (size < chunk_bytes_ && !eof_) {
+      const std::size_t n = read_some(data + size, buffer.capacity - size);
+      if (error_ != 0) return false;
+      size += n;
+    }
+    if (size == 0) return false;
     if (eof_) {
-      text = std::string_view(storage.data(), storage.size());
+      text = std::string_view(data, size);
       return true;
     }
-    const auto last_nl = std::string_view(storage.data(), storage.size()).rfind('\n');
+    const auto last_nl = std::string_view(data, size).rfind('\n');
     if (last_nl != std::string_view::npos) {
-      carry_.assign(storage.begin() + static_cast<std::ptrdiff_t>(last_nl) + 1, storage.end());
-      storage.resize(last_nl + 1);
-      text = std::string_view(storage.data(), storage.size());
+      carry_.assign(data + last_nl + 1, data + size);
+      text = std::string_view(data, last_nl + 1);
       return true;
     }
     // One line fills the whole stretch: keep its head (one character more
     // than is read, so a carriage return at the cut is no line end) and skip
     // the rest of it.
-    storage.resize(textio::kLineWidth + 1);
-    std::vector<char> rest;
+    const std::size_t head = textio::kLineWidth + 1;
     while (!eof_) {
-      rest.clear();
-      if (!read_more(rest, chunk_bytes_)) {
-        if (error_ != 0) return false;
-        break;
-      }
-      const auto nl = std::string_view(rest.data(), rest.size()).find('\n');
+      const std::size_t n = read_some(data + head, buffer.capacity - head);
+      if (error_ != 0) return false;
+      const auto nl = std::string_view(data + head, n).find('\n');
       if (nl != std::string_view::npos) {
-        carry_.assign(rest.begin() + static_cast<std::ptrdiff_t>(nl) + 1, rest.end());
+        carry_.assign(data + head + nl + 1, data + head + n);
         break;
       }
     }
-    storage.push_back('\n');
-    text = std::string_view(storage.data(), storage.size());
+    data[head] = '\n';
+    text = std::string_view(data, head + 1);
     return true;
   }
 
   [[nodiscard]] int error() const { return error_; }
 
  private:
-  // Appends up to `count` bytes; false at the end of the file or on an error.
-  bool read_more(std::vector<char>& to, std::size_t count) {
-    const std::size_t old = to.size();
-    to.resize(old + count);
+  // Reads up to `count` bytes; 0 at the end of the file or on an error.
+  std::size_t read_some(char* to, std::size_t count) {
     ssize_t n = 0;
     do {
-      n = ::read(fd_, to.data() + old, count);
+      n = ::read(fd_, to, count);
     } while (n < 0 && errno == EINTR);
     if (n < 0) error_ = errno;
     if (n == 0) eof_ = true;
-    to.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
-    return n > 0;
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
   }
 
   int fd_;
@@ -205,8 +227,10 @@ bool read_rest(int fd, std::string_view unread, std::int64_t lines_before, const
                const ReadTuning& tuning, SeriesData& data, double& line_time, SeriesError& error) {
   ChunkSource source(fd, unread, tuning.chunk_bytes);
   const bool two_threads = tuning.two_threads && std::thread::hardware_concurrency() > 1;
-  std::vector<char> store_a;
-  std::vector<char> store_b;
+  StretchBuffer store_a;
+  StretchBuffer store_b;
+  ChunkResult ra;
+  ChunkResult rb;
   std::int64_t base = lines_before;
   std::int64_t bytes_seen = 0;
   struct stat info {};
@@ -231,8 +255,8 @@ bool read_rest(int fd, std::string_view unread, std::int64_t lines_before, const
     std::string_view b;
     if (!source.next(store_a, a)) break;
     const bool have_b = two_threads && source.next(store_b, b);
-    ChunkResult ra;
-    ChunkResult rb;
+    ra.clear();
+    rb.clear();
     const std::size_t room = kMostValues - data.series.size();
     if (have_b) {
       std::thread other([&] { read_chunk(b, rules, room, rb); });
@@ -247,7 +271,7 @@ bool read_rest(int fd, std::string_view unread, std::int64_t lines_before, const
       if (rb.values.size() > kMostValues - data.series.size()) {
         // Both stretches together pass the limit: read the second again with
         // the room the first one left, to stop at the right line.
-        rb = ChunkResult{};
+        rb.clear();
         read_chunk(b, rules, kMostValues - data.series.size(), rb);
       }
       if (!take(rb, failed)) return !failed;

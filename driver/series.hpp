@@ -39,7 +39,7 @@ using ColumnChooser = std::function<int(int columns)>;
 // `two_threads` is set and the machine has two cores. The results never
 // depend on these.
 struct ReadTuning {
-  std::size_t chunk_bytes = std::size_t{4} << 20;
+  std::size_t chunk_bytes = std::size_t{1} << 20;
   bool two_threads = true;
 };
 

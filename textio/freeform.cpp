@@ -111,6 +111,27 @@ struct RealPrefix {
   ReadError error = ReadError::bad_number;
 };
 
+// Reads the decimal digits from p on into `value`; returns the end of them.
+inline const char* read_digits(const char* p, const char* const end, std::uint64_t& value) {
+  while (p != end) {
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
+    if (digit > 9) break;
+    value = value * 10 + digit;
+    ++p;
+  }
+  return p;
+}
+
+// The rare forms: too many digits or a power of ten beyond the exact ones.
+[[gnu::noinline]] RealPrefix read_real_slowly(const char* const first, const char* const p,
+                                              std::size_t d_exponent, double& out) {
+  const auto slow =
+      convert_checked(std::string_view(first, static_cast<std::size_t>(p - first)), d_exponent);
+  if (!slow) return {nullptr, slow.error()};
+  out = *slow;
+  return {p, ReadError{}};
+}
+
 RealPrefix read_real_prefix(const char* const first, const char* const end, double& out) {
   // One pass checks the form and gathers the decimal digits. When they fit
   // in 53 bits and the power of ten is exact, one multiplication or division
@@ -119,15 +140,15 @@ RealPrefix read_real_prefix(const char* const first, const char* const end, doub
   bool negative = false;
   if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
   std::uint64_t digits_value = 0;
-  int digits = 0;
-  int fraction_digits = 0;
-  for (; p != end && is_digit(*p); ++p, ++digits) {
-    digits_value = digits_value * 10 + static_cast<std::uint64_t>(*p - '0');
-  }
+  const char* const integer_start = p;
+  p = read_digits(p, end, digits_value);
+  std::ptrdiff_t digits = p - integer_start;
+  std::ptrdiff_t fraction_digits = 0;
   if (p != end && *p == '.') {
-    for (++p; p != end && is_digit(*p); ++p, ++digits, ++fraction_digits) {
-      digits_value = digits_value * 10 + static_cast<std::uint64_t>(*p - '0');
-    }
+    const char* const fraction_start = ++p;
+    p = read_digits(p, end, digits_value);
+    fraction_digits = p - fraction_start;
+    digits += fraction_digits;
   }
   if (digits == 0) return {};
   long exponent = 0;
@@ -137,30 +158,25 @@ RealPrefix read_real_prefix(const char* const first, const char* const end, doub
     ++p;
     bool exponent_negative = false;
     if (p != end && (*p == '+' || *p == '-')) exponent_negative = *p++ == '-';
-    int exponent_digits = 0;
-    for (; p != end && is_digit(*p); ++p, ++exponent_digits) {
+    const char* const exponent_start = p;
+    for (; p != end && is_digit(*p); ++p) {
       if (exponent < 100000) exponent = exponent * 10 + (*p - '0');
     }
-    if (exponent_digits == 0) return {};
+    if (p == exponent_start) return {};
     if (exponent_negative) exponent = -exponent;
   }
-  // The number ends here; the caller decides whether what follows may.
-  const std::string_view text(first, static_cast<std::size_t>(p - first));
-
+  // The number ends at p; the caller decides whether what follows may.
   static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  const long scale = exponent - fraction_digits;
+  const long scale = exponent - static_cast<long>(fraction_digits);
   if (digits <= 19 && digits_value <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
     double value = static_cast<double>(digits_value);
     value = scale < 0 ? value / kExactPowers[-scale] : value * kExactPowers[scale];
     out = negative ? -value : value;
     return {p, ReadError{}};
   }
-  const auto slow = convert_checked(text, d_exponent);
-  if (!slow) return {nullptr, slow.error()};
-  out = *slow;
-  return {p, ReadError{}};
+  return read_real_slowly(first, p, d_exponent, out);
 }
 
 }  // namespace
