@@ -210,7 +210,10 @@ int run(textio::UnitTable& units, std::ostream& err) {
   block_opt.force_unit_factor = settings.force_unit_factor;
   block_opt.n_blocks = static_cast<double>(settings.blocks_asked);
   damage::DmgOut dmg_out;
-  std::vector<float> hist(std::max<std::size_t>(data.series.size(), 500), 0.0f);
+  std::vector<float> hist;
+  hist.reserve(std::max<std::size_t>(data.series.size(), 500));
+  prefer_huge_pages(hist.data(), hist.capacity() * sizeof(float));
+  hist.resize(hist.capacity(), 0.0f);
   std::ostream& print = *units.output(textio::kPrintUnit);
   if (damage::DMG02(data.series, hist, record, curve_opt, block_opt, dmg_out, print) != 0) {
     print.flush();

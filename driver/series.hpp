@@ -34,6 +34,11 @@ struct SeriesError {
 // (the time included); returns the column to use, 2 … columns.
 using ColumnChooser = std::function<int(int columns)>;
 
+// Asks the system to back a large array with huge pages, so that filling it
+// costs a few page faults instead of one per 4 KiB. Only a hint: nothing
+// changes where the system does not follow it.
+void prefer_huge_pages(void* data, std::size_t bytes);
+
 // How the lines after the first accepted one are read: in stretches of about
 // `chunk_bytes` (at least one line width), two at a time on two threads when
 // `two_threads` is set and the machine has two cores. The results never
