@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "bench/random_walk.hpp"
 #include "cycles/rainflow.hpp"
 #include "cycles/turning_points.hpp"
 
@@ -16,15 +17,8 @@ namespace {
 constexpr std::size_t kPoints = 10'000'000;
 constexpr int kBlocks = 500;
 
-// A random walk with normal steps, from a fixed generator state.
 std::vector<float> random_walk(std::size_t n) {
-  std::mt19937_64 rng(0x5ca1d);
-  std::normal_distribution<float> step(0.0f, 1.0f);
-  std::vector<float> series(n);
-  float level = 0.0f;
-  for (float& x : series)
-    x = level += step(rng);
-  return series;
+  return bench::random_walk(n, 0x5ca1d);
 }
 
 // About every second value of a random walk is a turning point: the first

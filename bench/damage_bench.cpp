@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "bench/random_walk.hpp"
 #include "damage/damage.hpp"
 
 namespace skaldur::damage {
@@ -13,15 +14,8 @@ namespace {
 
 constexpr std::size_t kValues = 10'000'000;
 
-// A random walk in MPa with normal steps, from a fixed generator state.
 std::vector<float> random_walk(std::size_t n) {
-  std::mt19937_64 rng(0xda3a6e);
-  std::normal_distribution<float> step(0.0f, 1.0f);
-  std::vector<float> series(n);
-  float level = 0.0f;
-  for (float& x : series)
-    x = level += step(rng);
-  return series;
+  return bench::random_walk(n, 0xda3a6e);
 }
 
 // The whole computation on 10^7 values with 500 blocks: range, turning points,
