@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "damage/damage.hpp"
+
+namespace skaldur::damage {
+namespace {
+
+const double kNaN = std::nan("");
+
+// Series 3, 0, 5, 1, 4, 2, 6, 0, 3 and its turning points:
+//
+//   6 |                      6
+//   5 |      5
+//   4 |              4           cycles 4-2 (range 2) and 5-1 (range 4), then
+//   2 |                  2       two half cycles of range 6 from the residue
+//   1 |          1               0 6 0: nCycles = 2 + 2; with 6 blocks of
+//   0 |  0                   0   1.01, counts 1 in blocks 2, 4 and 6.
+const std::vector<float> kWorked = {3, 0, 5, 1, 4, 2, 6, 0, 3};
+constexpr double kRange = 6.059999942779541;  // 1.01f * 6
+// Assessed at 1.515, 3.535 and 5.555 on N = 10^12 / S^3.
+constexpr double kWorkedDamage = 2.1907e-10;
+
+// One segment N = 10^12 / S^3 and the fixed parameters SigBreak, thick, k, kHigh.
+std::vector<double> record(double code, double thick = 0, double k = 0, double k_high = 0) {
+  return {code, 1, 1, 1, 3, 4, 9, 12, 12, 3, 0, 0, thick, k, k_high};
+}
+
+struct Outcome {
+  int status;
+  std::vector<float> hist;
+  BlockOpt block_opt;
+  DmgOut dmg_out;
+  std::string print;
+};
+
+// `hist` has just the room the contract asks for.
+Outcome run(const std::vector<float>& series, const std::vector<double>& curve, double asked,
+            CurveOpt curve_opt = {0.0, 1.0}, double force_unit_factor = 1.0) {
+  Outcome out{0, std::vector<float>(std::max<std::size_t>(series.size(), 500), -7.0f),
+              BlockOpt{force_unit_factor, asked, -5.0}, DmgOut{-1.0, -2.0, -3.0}, ""};
+  std::ostringstream print;
+  out.status = DMG02(series, out.hist, curve, curve_opt, out.block_opt, out.dmg_out, print);
+  out.print = print.str();
+  return out;
+}
+
+// The worked series in MPa, and in Pa (factor 1.0E-6) on a NORSOK curve with
+// Tref 25 and k 0.2 at a thickness of 50: each range grows by 2^0.2 and by
+// the SCF, which counts as 1 when not above the float 1.0E-10.
+TEST(DMG02, Damage) {
+  const std::vector<float> pascal = {3e6, 0, 5e6, 1e6, 4e6, 2e6, 6e6, 0, 3e6};
+  const double thick = std::pow(1.148698354997035, 3);
+  const std::tuple<std::vector<float>, double, std::vector<double>, CurveOpt, double> rows[] = {
+      {kWorked, 1.0, record(2), {0.0, 1.0}, kWorkedDamage},
+      {pascal, 1.0e-6, record(1, 25, 0.2), {50.0, 1.0}, kWorkedDamage * thick},
+      {pascal, 1.0e-6, record(1, 25, 0.2), {50.0, 1.00000001e-10}, kWorkedDamage * thick},
+      {pascal, 1.0e-6, record(1, 25, 0.2), {50.0, 2.0}, kWorkedDamage * thick * 8},
+  };
+  for (const auto& [series, unit, curve, opt, damage] : rows) {
+    const Outcome r = run(series, curve, 6, opt, unit);
+    SCOPED_TRACE(opt.scf);
+    EXPECT_EQ(std::make_tuple(r.status, r.print, r.dmg_out.n_cycles, r.block_opt.n_blocks,
+                              std::vector<float>(r.hist.begin(), r.hist.begin() + 6)),
+              std::make_tuple(0, "", 4.0, 6.0, std::vector<float>{0, 1, 0, 1, 0, 1}));
+    EXPECT_NEAR(r.dmg_out.damage, damage, 5e-5 * damage);
+    EXPECT_DOUBLE_EQ(r.dmg_out.ts_range * unit, kRange);
+  }
+}
+
+TEST(DMG02, BlocksAsked) {
+  const std::pair<double, int> rows[] = {{0, 500}, {-3, 500},  {501, 500},  {1, 1},
+                                         {2.5, 3}, {0.4, 500}, {kNaN, 500}, {1e300, 500}};
+  for (const auto& [asked, used] : rows) {
+    const Outcome r = run(kWorked, record(2), asked);
+    // Two full and two half cycles, wherever they fall.
+    EXPECT_EQ(std::make_tuple(r.status, r.block_opt.n_blocks,
+                              std::accumulate(r.hist.begin(), r.hist.begin() + used, 0.0)),
+              std::make_tuple(0, used, 3.0))
+        << asked;
+    EXPECT_DOUBLE_EQ(r.block_opt.bloc_len, kRange / used) << asked;
+  }
+  // A single block is assessed at half of TSRange.
+  const double one = 3.0 * std::pow(0.5 * kRange, 3) / 1e12;
+  EXPECT_NEAR(run(kWorked, record(2), 1).dmg_out.damage, one, 1e-12 * one);
+}
+
+// Nothing to count is no failure: status 0, and nothing written at all. After
+// a failure only the messages are written.
+TEST(DMG02, OutputsKeptWhenNothingIsComputed) {
+  const std::string too_short = "\n  *** ERROR IN RAINFLW ***\n\n      Too short time series\n";
+  const std::string dmg02 = "\n  *** ERROR IN DMG02 ***\n      Error return from ";
+  const std::tuple<std::vector<float>, double, int, std::string> rows[] = {
+      {{}, 2, 0, ""},
+      {{2, 2, 2, 2}, 2, 0, ""},
+      // Two swings give the turning points 10, 0, 10: too few to count.
+      {{0, 10, 0, 10, 0}, 2, -1, too_short + dmg02 + "TSRAIN2 \n"},
+      {kWorked, 3, -1, "\n  *** ERROR IN DMG02A ***\n" + dmg02 + "DMG02A  \n"},
+  };
+  for (const auto& [series, code, status, message] : rows) {
+    const Outcome r = run(series, record(code), 6);
+    EXPECT_EQ(std::make_tuple(r.status, r.print, r.dmg_out.damage, r.dmg_out.n_cycles,
+                              r.dmg_out.ts_range, r.block_opt.n_blocks, r.block_opt.bloc_len),
+              std::make_tuple(status, message, -1.0, -2.0, -3.0, 6.0, -5.0));
+    if (status == 0) {
+      EXPECT_EQ(r.hist, std::vector<float>(500, -7.0f));
+    }
+  }
+}
+
+TEST(cyc2fail, Rows) {
+  // Two segments with the bound of the first at (10^(12.913 - 7))^(1/3),
+  // about 93.54 MPa.
+  const std::vector<double> two = {12.913, 3, 1.0e7, 16.856, 5, 0};
+  // Each row's segments sit in a vector of exactly their size, so a read past
+  // them shows up under AddressSanitizer. Columns: segments, nParPerLin,
+  // nSNlin, range, damage of one cycle.
+  const std::tuple<std::vector<double>, int, int, double, double> rows[] = {
+      // Worked by hand: 100^3 / 10^12.913 and 50^5 / 10^16.856.
+      {two, 3, 2, 100.0, 1.2218e-7},
+      {two, 3, 2, 50.0, 4.3536e-9},
+      // A range exactly at a bound belongs to the segment below it.
+      // 10^0 / 1 = 1 exactly: the bound of the first segment is exactly 1.
+      {{0, 3, 1, 2, 5, 0}, 3, 2, 1.0, 0.01},
+      // A last segment with a cut-off: nothing at or below its bound.
+      {{0, 3, 1}, 3, 1, 2.0, 8.0},
+      {{0, 3, 1}, 3, 1, 1.0, 0.0},
+      // The stride, not the three values, leads to the next segment.
+      {{0, 3, 1, 999, 2, 5, 0}, 4, 2, 0.5, std::pow(0.5, 5) / 100.0},
+      // Counts that point past the record: the search stops at its end ...
+      {{0, 3, 1, 0, 3, 1}, 3, 1'000'000'000, 0.5, 0.0},
+      {{0, 3, 1, 2, 5}, 3, 2, 0.5, 0.0},
+      // ... and a stride below 1 only ever meets the first segment.
+      {{0, 3, 1, 2, 5, 0}, 0, 1'000'000'000, 0.5, 0.0},
+      // m = 0: a life of A cycles at every range, taken when there is no
+      // nBreak or A < nBreak, else never.
+      {{2, 0, 0}, 3, 1, 7.0, 0.01},
+      {{2, 0, 10, 0, 3, 0}, 3, 2, 2.0, 8.0},
+  };
+  for (const auto& [segments, stride, count, s, expected] : rows) {
+    EXPECT_NEAR(cyc2fail(s, segments, stride, count), expected, 1e-4 * expected)
+        << "s = " << s << " in " << ::testing::PrintToString(segments) << " stride " << stride
+        << " count " << count;
+  }
+}
+
+TEST(DMG02A, ThicknessFactor) {
+  const std::tuple<std::vector<double>, CurveOpt, std::optional<double>> rows[] = {
+      // NORSOK, Tref 25, k 0.2: below Tref or not given gives no correction.
+      {record(1, 25, 0.2), {50.0, 1.0}, 1.148698354997035},  // 2^0.2
+      {record(1, 25, 0.2), {20.0, 1.0}, 1.0},
+      {record(1, 25, 0.2), {0.0, 1.0}, 1.0},
+      // Tref 32, k 0.25, kHigh 0.30, t 50: kHigh only above an SCF of 10.
+      {record(1, 32, 0.25, 0.3), {50.0, 10.0}, 1.118033988749895},  // 1.5625^0.25
+      {record(1, 32, 0.25, 0.3), {50.0, 10.5}, 1.143262629818316},  // 1.5625^0.3
+      // A thickness just above the double 1.0E-10 but not above the float
+      // 1.0E-10 is still "not given": t = Tref.
+      {record(1, 1e-11, 1.0, 1.0), {1.00000001e-10, 1.0}, 1.0},
+      // DNV (and curves from a file): 1 whatever the thickness.
+      {record(2, 25, 0.2, 0.3), {50.0, 20.0}, 1.0},
+      // No factor: an unknown code, a NORSOK Tref of 0, or a NORSOK record
+      // too short to hold kHigh.
+      {record(3, 25, 0.2), {50.0, 1.0}, std::nullopt},
+      {record(1, 0, 0.2), {50.0, 1.0}, std::nullopt},
+      {{1, 1, 1, 1, 3, 3, 9, 12, 12, 3, 0, 0, 25, 0.2}, {50.0, 1.0}, std::nullopt},
+  };
+  for (const auto& [curve, opt, expected] : rows) {
+    std::ostringstream print;
+    const std::optional<double> got = DMG02A(curve, opt, print);
+    SCOPED_TRACE(::testing::PrintToString(curve) + " t " + std::to_string(opt.thickness));
+    EXPECT_NEAR(got.value_or(0.0), expected.value_or(0.0), 1e-14);
+    EXPECT_EQ(print.str(), expected ? "" : "\n  *** ERROR IN DMG02A ***\n");
+  }
+}
+
+}  // namespace
+}  // namespace skaldur::damage
