@@ -91,8 +91,9 @@ Outcome reference(const std::string& content, int column, TimeWindow window) {
   return o;
 }
 
-// Random records with comments, blank lines, Windows line ends, long lines,
-// times out of order, and now and then a line that cannot be read.
+// Random records of three columns (the second and third apart by a comma and a
+// blank) with comments, blank lines, Windows line ends, long lines, times out
+// of order, and now and then a line that cannot be read.
 std::string random_record(std::mt19937& rng, int lines) {
   std::uniform_int_distribution<int> kind(0, 99);
   std::uniform_real_distribution<double> stress(-50.0, 50.0);
@@ -102,7 +103,7 @@ std::string random_record(std::mt19937& rng, int lines) {
     const int k = kind(rng);
     t += k < 5 ? -2.0 : 0.5;
     char line[128];
-    std::snprintf(line, sizeof line, "%.2f %.3f,%.4E", t, stress(rng), stress(rng));
+    std::snprintf(line, sizeof line, "%.2f %.3f, %.4E", t, stress(rng), stress(rng));
     if (k < 3) {
       text += "# comment\n";
     } else if (k < 5) {
