@@ -2,57 +2,101 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "driver/dialogue.hpp"
 #include "support/temp_dir.hpp"
-#include "tests/driver/run_helpers.hpp"
 
 namespace skaldur::driver {
 namespace {
 
-using skaldur::testing::expected_banner;
-using skaldur::testing::expected_catalogue_list;
-using skaldur::testing::mask_contact_line;
-using skaldur::testing::prompt;
 using skaldur::testing::read_file;
-using skaldur::testing::run_dialogue;
-using skaldur::testing::selected_curve_line;
 using skaldur::testing::TempDir;
+constexpr auto npos = std::string::npos;
 
-// Three columns; both stress columns swing enough for the count.
-const std::string kSeries =
-    "# time stress\n0.0 10.0 5.0\n1.0 12.0 4.0\n2.0 8.0 6.0\n3.0 14.0 3.0\n4.0 6.0 7.0\n"
-    "5.0 15.0 2.0\n6.0 9.0 5.0\n";
+// The console of one run of the program on scripted answers.
+struct RunResult {
+  int status = -1;
+  std::string out, err;
+};
 
-// Answers to questions 13 and 15: no histogram files.
-const std::string kNoFiles = "n\nn\n";
+RunResult run_dialogue(const std::string& answers) {
+  std::istringstream in(answers);
+  std::ostringstream out, err;
+  const int status = DMG01(in, out, err);
+  return {status, out.str(), err.str()};
+}
 
-// Lines that swing between 0 and 5, `values` stress values each, from time 10.
-std::string swings(int values) {
-  std::string text;
-  for (int t = 10; t < 17; ++t) {
-    text += std::to_string(t);
-    for (int v = 0; v < values; ++v)
-      text += t % 2 == 0 ? " 0" : " 5";
-    text += "\n";
-  }
-  return text;
+// The banner as the console shows it, with the contact line's 46 characters of text as '~'.
+std::string expected_banner() {
+  const std::string blanks = std::string(59, ' ') + "\n";
+  const std::string frame = std::string(11, ' ') + std::string(48, '=') + "\n";
+  const auto framed = [](std::string text) {
+    text.resize(46, ' ');
+    return "           -" + text + "-\n";
+  };
+  std::string text = std::string(54, ' ') + "\n" + blanks + blanks + blanks + frame + framed("") +
+                     framed("          ====  S K A L D U R  ====") + framed("");
+  for (const char* line :
+       {"     Computes Accumulated Damage per Year", "     for one Stress Time Series.",
+        "     Time Series is specified on one file and",
+        "     the SN-Data is specified on a separate", "     file.",
+        "              Version 1.2/ 2006-01-05"})
+    text += framed(line);
+  return text + framed("") + framed(std::string(46, '~')) + frame + blanks + blanks + blanks;
+}
+
+// The console output with the contact line's text masked as in expected_banner().
+std::string mask_contact_line(std::string out) {
+  std::size_t pos = 0;
+  for (int i = 0; i < 15 && pos != npos; ++i)
+    pos = out.find('\n', pos) + 1;
+  if (pos != 0 && pos + 12 + 46 <= out.size()) out.replace(pos + 12, 46, std::string(46, '~'));
+  return out;
+}
+
+// A catalogue curve's name as the console shows it: 23 characters.
+std::string shown_name(int n) {
+  static const char* const details[] = {"B1", "B2", "C ", "C1", "C2", "D ", "E ", "F ",
+                                        "F1", "F3", "G ", "W1", "W2", "W3", "T "};
+  static const char* const places[] = {"AIR", "SEA_CAT", "SEA_FREE"};
+  std::string name =
+      n <= 45   ? std::string("NORSOK  ") + details[(n - 1) % 15] + "  " + places[(n - 1) / 15]
+      : n <= 48 ? std::string("DNV     D   ") + places[n - 46]
+      : n == 49 ? "NORSOK  E     BP_SCH"
+                : "NORSOK  E     BP_SVI";
+  name.resize(23, ' ');
+  return name;
+}
+
+std::string expected_catalogue_list() {
+  std::string text = std::string(54, ' ') +
+                     "\n           Available SN-Curves:  (Totally   50 curves) \n" +
+                     std::string(59, ' ') + "\n";
+  for (int n = 1; n <= 50; ++n)
+    text += (n < 10 ? "  " : " ") + std::to_string(n) + " : " + shown_name(n) + "\n";
+  return text + "   \n";
+}
+
+std::string selected_curve_line(int n) {
+  return "\n Selected SN-Curve             : " + shown_name(n) + "\n";
 }
 
 std::string prompts(std::initializer_list<Question> questions) {
   std::string text;
   for (const Question& q : questions)
-    text += prompt(q.prompt);
+    text += " " + std::string(q.prompt);
   return text;
 }
 
-std::string series_lines(int steps, std::string_view length) {
-  std::string count = std::to_string(steps);
+std::string series_lines(int steps, const std::string& length) {
+  const std::string count = std::to_string(steps);
   return " Number of steps in Time Series:" + std::string(12 - count.size(), ' ') + count +
-         "\n Simulation Length             :" + std::string(12 - length.size(), ' ') +
-         std::string(length) + "\n";
+         "\n Simulation Length             :" + std::string(12 - length.size(), ' ') + length +
+         "\n";
 }
 
 std::string column_block(int columns) {
@@ -60,22 +104,74 @@ std::string column_block(int columns) {
   return "\n" + std::string(10 - count.size(), ' ') + count + " Columns found ...\n\n";
 }
 
+// A file name as the messages about it show it: 256 characters and the line end.
+std::string padded(const std::string& name) {
+  return name + std::string(256 - name.size(), ' ') + "\n";
+}
+
+// Lines from time `first` to `last` whose ten stress values swing between 0 and 5.
+std::string swings(int first, int last) {
+  std::string text;
+  for (int t = first; t <= last; ++t)
+    text += std::to_string(t) + (t % 2 == 0 ? " 0 0 0 0 0 0 0 0 0 0\n" : " 5 5 5 5 5 5 5 5 5 5\n");
+  return text;
+}
+
+// Three columns; both stress columns swing enough for the count.
+const std::string kSeries =
+    "# time stress\n0.0 10.0 5.0\n1.0 12.0 4.0\n2.0 8.0 6.0\n3.0 14.0 3.0\n4.0 6.0 7.0\n"
+    "5.0 15.0 2.0\n6.0 9.0 5.0\n";
+const std::string kSix = "\n\n\n\n\n\n";  // the defaults of questions 3 to 8
+
+// The answers after the series file: questions 3 to 8, 9 to 11, and 12 on
+// (by default column 2 and no histogram files).
+std::string ans(const std::string& q3_to_q8 = kSix, const std::string& curve = "\n1\n",
+                const std::string& rest = "\nn\nn\n") {
+  return q3_to_q8 + curve + rest;
+}
+
+// One run: the print file and the series file are answered first.
+struct Case {
+  std::string series = kSeries;
+  std::string answers = ans();
+  int status = kExitOk;
+  std::string out = "";         // console text expected, when not empty
+  std::string err = "";         // expected in the message; no message when empty
+  std::string curve_file = "";  // written to curve.sn when not empty
+  std::string file = "";        // a file written, and text expected in it
+  std::string file_has = "";
+  bool crlf = false;  // Windows line ends in the answers and the series
+};
+
 class DMG01Test : public ::testing::Test {
  protected:
-  // Answers for questions 1 to 10: the print file, the series file, the six
-  // answers of questions 3 to 8, then the curve (catalogue curve 1).
-  std::string answers(const std::string& series, const std::string& q3_to_q8 = "\n\n\n\n\n\n",
-                      const std::string& curve = "\n1\n") {
-    return dir.file("print.txt") + "\n" + dir.write("series.txt", series) + "\n" + q3_to_q8 + curve;
+  RunResult check(const Case& c) {
+    SCOPED_TRACE(c.series.substr(0, 40) + " | " + c.answers.substr(0, 60));
+    const auto crlf = [&](std::string text) {
+      for (std::size_t i = 0; c.crlf && (i = text.find('\n', i)) != npos; i += 2)
+        text.insert(i, "\r");
+      return text;
+    };
+    if (!c.curve_file.empty()) dir.write("curve.sn", c.curve_file);
+    const RunResult r = run_dialogue(crlf(
+        dir.file("print.txt") + "\n" + dir.write("series.txt", crlf(c.series)) + "\n" + c.answers));
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_TRUE(c.out.empty() || r.out.find(c.out) != npos) << r.out;
+    EXPECT_TRUE(c.err.empty() ? r.err.empty() : r.err.find(c.err) != npos) << r.err;
+    if (c.status == kExitBadInput) {
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+      // The definition file is read after the series, any other input before.
+      EXPECT_EQ(r.out.find("Number of steps") == npos, c.curve_file.empty());
+    }
+    EXPECT_TRUE(c.file.empty() || read_file(dir.file(c.file)).find(c.file_has) != npos) << c.file;
+    return r;
   }
 
   TempDir dir;
 };
 
-TEST_F(DMG01Test, ReadsTheSeriesWithDefaultAnswers) {
-  const auto r = run_dialogue(answers(kSeries) + "\n" + kNoFiles);
-  EXPECT_EQ(r.status, kExitOk);
-  EXPECT_EQ(r.err, "");
+TEST_F(DMG01Test, DefaultRunShowsBannerPromptsCatalogueAndSeries) {
+  const RunResult r = check(Case{});
   const std::string expected =
       expected_banner() + prompts({kQ1, kQ2, kQ3, kQ4, kQ5, kQ6, kQ7, kQ8}) +
       expected_catalogue_list() + prompts({kQ9, kQ10}) + selected_curve_line(1) + column_block(3) +
@@ -86,337 +182,214 @@ TEST_F(DMG01Test, ReadsTheSeriesWithDefaultAnswers) {
 }
 
 TEST_F(DMG01Test, TimeWindowEndsTheReadingAtTheFirstLaterTime) {
-  std::string series;
-  for (int t = 0; t <= 10; ++t)
-    series += std::to_string(t) + (t % 2 == 0 ? " 0\n" : " 5\n");
   const struct {
     std::string window;  // answers to questions 3 and 4
-    int steps;
-    const char* length;
+    std::string out;
   } rows[] = {
-      {"\n5\n", 6, "6.000"},       // the line at time 6 ends the reading and counts
-      {"\n\n", 11, "10.000"},      // the whole file
-      {"1\n7\n", 7, "7.000"},      // from time 1: length 8 - 1
-      {"5, 20\n5\n", 1, "1.000"},  // only the first value of an answer counts
-      {"20\n\n", 0, "10.000"},     // nothing accepted: the last time read counts
+      {"\n5\n", series_lines(6, "6.000")},  // the line at time 6 ends the reading and counts
+      {"\n\n", series_lines(11, "10.000")},
+      {"5, 20\n5\n", series_lines(1, "1.000")},  // only the first value of an answer counts
+      // Nothing accepted: no column is asked for, and the last time read counts.
+      {"20\n\n", selected_curve_line(1) + series_lines(0, "10.000")},
+      // An answer is read through 10 000 characters: from time 1 to 10.
+      {"1" + std::string(5'000'000, ' ') + "x\n\n", series_lines(10, "9.000")},
   };
-  for (const auto& row : rows) {
-    const auto r = run_dialogue(answers(series, row.window + "\n\n\n\n") + "\n" + kNoFiles);
-    EXPECT_EQ(r.status, kExitOk) << row.window << r.err;
-    EXPECT_NE(r.out.find(series_lines(row.steps, row.length)), std::string::npos) << row.window;
-    EXPECT_EQ(r.out.find("Columns found") == std::string::npos, row.steps == 0);
-  }
+  for (const auto& row : rows)
+    check(Case{.series = swings(0, 10), .answers = ans(row.window + "\n\n\n\n"), .out = row.out});
 }
 
+// '0.0,1.5,2.5' is one field to the split; a skipped first line does not
+// count; millisecond time stamps fit; a column not chosen need only hold numbers;
+// lines are read through their first 10 000 characters.
 TEST_F(DMG01Test, ColumnCountComesFromTheBlankSeparatedFieldsOfTheFirstLine) {
-  const struct {
-    std::string series;
-    int columns;
-  } rows[] = {
-      {"0.0 1.5\n1.0 2.5\n", 2},
-      {"0.0,1.5,2.5\n1.0,2.5,3.5\n", 2},  // the split sees one field
-      {"0.0\t1.5\t2.5\n", 2},
-      {"-1 9 9 9 9\n0.0 1 2 3\n", 4},  // the skipped line does not count
-      {"0 1 2 3 4 5 6 7 8 9 10\n", 11},
-      {"1733500000000 1.5 2.5\n1733500000001 1.5 2.5\n", 3},  // millisecond time stamps
+  const std::string q12 = prompts({kQ12});
+  const auto found = [&](int columns, const std::string& first, const std::string& more = "") {
+    return Case{.series = first + swings(10, 16), .out = column_block(columns) + q12 + more};
   };
-  for (const auto& row : rows) {
-    const auto r =
-        run_dialogue(answers(row.series + swings(std::max(row.columns - 1, 1))) + "\n" + kNoFiles);
-    EXPECT_EQ(r.status, kExitOk) << row.series << r.err;
-    EXPECT_NE(r.out.find(column_block(row.columns) + prompt(kQ12.prompt)), std::string::npos)
-        << row.series;
+  for (const Case& c :
+       {found(2, "0.0 1.5\n1.0 2.5\n"), found(2, "0.0,1.5,2.5\n1.0,2.5,3.5\n"),
+        found(2, "0.0\t1.5\t2.5\n"), found(4, "-1 9 9 9 9\n0.0 1 2 3\n"),
+        found(11, "0 1 2 3 4 5 6 7 8 9 10\n"),
+        found(3, "1733500000000 1.5 2.5\n1733500000001 1.5 2.5\n"), found(3, "0 1 1e39\n1 2 3\n"),
+        found(2, "0.0 10.0" + std::string(9992, ' ') + "junk beyond the width\n1 1\n",
+              series_lines(9, "16.000"))})
+    check(c);
+  check(Case{.answers = ans(kSix, "\n1\n", "4\n1\n-2\n3\nn\nn\n"),
+             .out = column_block(3) + q12 + " Illegal Column   :   4\n" + q12 +
+                    " Illegal Column   :   1\n" + q12 + " Illegal Column   :  -2\n" + q12 +
+                    series_lines(7, "6.000")});
+}
+
+// Only a lower-case n chooses a definition file. Empty lines give no number
+// and no new prompt; numbers out of range are refused. The definition file is
+// asked for until it opens, and its title line follows the series lines.
+TEST_F(DMG01Test, CurveIsChosenByNumberOrByDefinitionFile) {
+  const std::string q10 = prompts({kQ10});
+  const auto chosen = [&](const std::string& q9_q10, int n, const std::string& refused = "") {
+    return Case{.answers = ans(kSix, q9_q10),
+                .out = prompts({kQ9}) + q10 + refused + selected_curve_line(n) + column_block(3)};
+  };
+  const std::string missing = dir.file("missing.sn");
+  const std::string absent = prompts({kQ11}) + " Nonexisting file :";
+  for (const Case& c : {chosen("\n6\n", 6), chosen("y\n50\n", 50), chosen("yes\n 49 junk\n", 49),
+                        chosen("N\n1\n", 1), chosen(" n\n1\n", 1),
+                        chosen("\n\n  \n0\n51\n-7, 3\n\t\n46\n", 46,
+                               " Illegal SN-Curve :   0\n" + q10 + " Illegal SN-Curve :  51\n" +
+                                   q10 + " Illegal SN-Curve :  -7\n" + q10)})
+    check(c);
+  check(Case{
+      .answers = ans(
+          kSix, "n\n" + missing + "\n" + dir.path().string() + "\n" + dir.file("curve.sn") + "\n"),
+      .out = prompts({kQ9}) + absent + padded(missing) + absent + padded(dir.path().string()) +
+             prompts({kQ11}) + column_block(3) + prompts({kQ12}) + series_lines(7, "6.000") +
+             "\n User Defined SN-Curve         : my curve\n",
+      .curve_file = "my curve\n1 3 1\n12 3 0\n0\n"});
+}
+
+// Every way an answer, a series line or a definition-file line can end the run:
+// status 2 and a one-line message naming the question or the line. The line
+// that ends the time window is read too.
+TEST_F(DMG01Test, BadInputEndsTheRun) {
+  const auto bad = [](const std::string& answers, const std::string& where,
+                      const std::string& series = kSeries) {
+    return Case{.series = series, .answers = answers, .status = kExitBadInput, .err = where};
+  };
+  const auto line = [&](const std::string& series, const std::string& where) {
+    return bad(ans(), where, series);
+  };
+  const auto curve = [&](const std::string& content, const std::string& where) {
+    Case c = bad(ans(kSix, "n\n" + dir.file("curve.sn") + "\n"), where);
+    c.curve_file = content;
+    return c;
+  };
+  for (const Case& c :
+       {bad("abc\n", "question 3"), bad("\n1..5\n", "question 4"),
+        bad("\n\n\n1e400\n", "question 6"), bad("\n\n\n\nx\n", "question 7"),
+        bad("\n\n\n\n\n12.5\n", "question 8"), bad("\n\n\n\n\n99999999999\n", "question 8"),
+        bad("\n\n\n\n\n,5\n", "question 8"), bad(ans(kSix, "\nx\n"), "question 10"),
+        bad(ans(kSix, "\n1.5\n"), "question 10"), bad(ans(kSix, "\n/\n"), "question 10"),
+        bad(ans(kSix, "\n,\n"), "question 10"), bad(ans(kSix, "\n99999999999\n"), "question 10"),
+        bad(ans(kSix, "\n1\n", "x\n"), "question 12"),
+        bad(ans(kSix, "\n1\n", "/\n"), "question 12")})
+    check(c);
+  for (const Case& c :
+       {line("time stress\n0 1\n", "line 1: cannot read the time 'time'"),
+        line("0 1\n #0 1\n", "line 2: cannot read the time '#0'"),
+        line("0 1 2\n1 1\n", "line 2: the line holds fewer numbers than the time and 2 stress"),
+        line("0 1 2\n1 1 inf\n", "line 2: cannot read stress value 2 'inf'"),
+        line("-1 1 2\n0 1 nan\n", "line 2: cannot read stress value 2 'nan'"),
+        line("0\n", "line 1: the line holds fewer numbers than the time and 1 stress value"),
+        line("0 1e39\n", "line 1: the stress of column 2 is beyond the single-precision range"),
+        line(std::string("0 1\0\n", 5), "line 1: cannot read stress value 1"),
+        line("0 1 -x\n", "line 1: cannot read the fields of the first line"),
+        bad(ans("\n5\n\n\n\n\n"), "line 2: cannot read stress value 1 'x'", "0 1\n9 x\n")})
+    check(c);
+  for (const Case& c :
+       {curve("my curve\n1 3 1\n12 0 0\n0\n", "line 3"),
+        curve("my curve\n1 3 1\n12 x 0\n0\n", "line 3"), curve("my curve\n1 4 1\n", "line 2"),
+        curve("my curve\n9 3 9\n", "line 2"), curve("my curve\n1 3 1\n12 3 0\n", "curve.sn: ")})
+    check(c);
+}
+
+TEST_F(DMG01Test, InputThatIsThePrintFileEndsTheRunUntouched) {
+  const std::string series = dir.write("series.txt", kSeries);
+  const std::string print = dir.write("print.txt", "a curve I keep\n1 3 1\n12 3 0\n0\n");
+  for (const std::string& answers :
+       {series + "\n" + dir.path().string() + "/./series.txt\n",
+        print + "\n" + series + "\n" + ans(kSix, "n\n" + print + "\n")}) {
+    const RunResult r = run_dialogue(answers);
+    EXPECT_EQ(r.status, kExitBadInput);
+    EXPECT_NE(r.err.find("is the print file"), npos) << r.err;
+    EXPECT_EQ(read_file(series), kSeries);
+    EXPECT_EQ(read_file(print), "a curve I keep\n1 3 1\n12 3 0\n0\n");
   }
 }
 
-TEST_F(DMG01Test, IllegalColumnIsAskedAgain) {
-  const auto r = run_dialogue(answers(kSeries) + "4\n1\n-2\n3\n" + kNoFiles);
-  EXPECT_EQ(r.status, kExitOk);
-  EXPECT_NE(
-      r.out.find(column_block(3) + prompt(kQ12.prompt) + " Illegal Column   :   4\n" +
-                 prompt(kQ12.prompt) + " Illegal Column   :   1\n" + prompt(kQ12.prompt) +
-                 " Illegal Column   :  -2\n" + prompt(kQ12.prompt) + series_lines(7, "6.000")),
-      std::string::npos)
-      << r.out;
+// Also: an existing print file is not emptied when the run ends before writing.
+TEST_F(DMG01Test, ConsoleInputEndingAtAnyQuestionEndsTheRun) {
+  const std::string print = dir.write("print.txt", "results of last week\n");
+  const std::string full = print + "\n" + dir.write("series.txt", kSeries) + "\n" + ans();
+  std::size_t cut = 0;
+  for (int answered = 0; answered < 13; ++answered) {
+    const RunResult r = run_dialogue(full.substr(0, cut));
+    EXPECT_EQ(r.status, kExitBadInput) << answered;
+    EXPECT_NE(r.err.find("console input ended"), npos) << r.err;
+    EXPECT_EQ(r.out.back(), ' ') << "the run ends behind the waiting prompt";
+    EXPECT_TRUE(answered > 10 || read_file(print) == "results of last week\n") << answered;
+    cut = full.find('\n', cut) + 1;
+  }
+  EXPECT_EQ(cut, full.size());  // thirteen answers in all
+  EXPECT_EQ(run_dialogue(full).status, kExitOk);
 }
 
 TEST_F(DMG01Test, FilesThatDoNotOpenAreAskedForAgain) {
   const std::string no_folder = dir.file("no/such/folder/print.txt");
   const std::string missing = dir.file("missing.txt");
-  const std::string series = dir.write("series.txt", kSeries);
-  const auto r = run_dialogue(no_folder + "\n\n" + dir.path().string() + "\n" + dir.file("p.txt") +
-                              "\n" + missing + "\n" + dir.path().string() + "\n" + series +
-                              "\n\n\n\n\n\n\n\n1\n\n" + kNoFiles);
+  const std::string folder = dir.path().string();
+  // A name is read through 256 characters.
+  const RunResult r = run_dialogue(std::string(300, 'n') + "\n" + no_folder + "\n\n" + folder +
+                                   "\n" + dir.file("p.txt") + "\n" + missing + "\n" + folder +
+                                   "\n" + dir.write("series.txt", kSeries) + "\n" + ans());
   EXPECT_EQ(r.status, kExitOk);
-  const auto padded = [](const std::string& name) {
-    return name + std::string(256 - name.size(), ' ');
-  };
-  const std::string q1 = prompt(kQ1.prompt);
-  const std::string q2 = prompt(kQ2.prompt);
-  EXPECT_NE(r.out.find(q1 + " Cannot Open file :" + padded(no_folder) + "\n" + q1 +
-                       " Cannot Open file :" + std::string(256, ' ') + "\n" + q1 +
-                       " Cannot Open file :" + padded(dir.path().string()) + "\n" + q1 + q2 +
-                       " Nonexisting file :" + padded(missing) + "\n" + q2 + " Nonexisting file :" +
-                       padded(dir.path().string()) + "\n" + q2 + prompt(kQ3.prompt)),
-            std::string::npos)
+  const std::string cannot = prompts({kQ1}) + " Cannot Open file :";
+  const std::string absent = prompts({kQ2}) + " Nonexisting file :";
+  EXPECT_NE(r.out.find(cannot + padded(std::string(256, 'n')) + cannot + padded(no_folder) +
+                       cannot + padded("") + cannot + padded(folder) + prompts({kQ1}) + absent +
+                       padded(missing) + absent + padded(folder) + prompts({kQ2, kQ3})),
+            npos)
       << r.out;
   EXPECT_FALSE(std::filesystem::exists(missing));
-}
-
-TEST_F(DMG01Test, WindowsLineEndsAreLineEnds) {
-  std::string crlf;
-  for (char c : kSeries)
-    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  const std::string series = dir.write("series.txt", crlf);
-  const auto r = run_dialogue(dir.file("print.txt") + "\r\n" + series +
-                              "\r\n\r\n\r\nm\r\n\r\n\r\n\r\ny\r\n2\r\n3\r\nn\r\nn\r\n");
-  EXPECT_EQ(r.status, kExitOk) << r.err;
-  EXPECT_TRUE(std::filesystem::exists(dir.file("print.txt")));
-  EXPECT_NE(r.out.find(series_lines(7, "6.000")), std::string::npos);
-}
-
-TEST_F(DMG01Test, ExistingPrintFileIsNotEmptiedByNamingIt) {
-  dir.write("print.txt", "results of last week\n");
-  // The run ends at question 12, before anything is written.
-  const auto r = run_dialogue(answers(kSeries));
-  EXPECT_EQ(r.status, kExitBadInput);
-  EXPECT_EQ(read_file(dir.file("print.txt")), "results of last week\n");
-}
-
-TEST_F(DMG01Test, SeriesThatIsThePrintFileEndsTheRunUntouched) {
-  const std::string series = dir.write("series.txt", kSeries);
-  const auto r = run_dialogue(series + "\n" + dir.path().string() + "/./series.txt\n");
-  EXPECT_EQ(r.status, kExitBadInput);
-  EXPECT_NE(r.err.find("is the print file"), std::string::npos) << r.err;
-  EXPECT_EQ(read_file(series), kSeries);
-  EXPECT_EQ(r.out.substr(r.out.size() - prompt(kQ2.prompt).size()), prompt(kQ2.prompt));
-}
-
-// Every way an answer or a data line can end the run: status 2, one message
-// on standard error that names the place, nothing more on standard output.
-TEST_F(DMG01Test, BadInputEndsTheRun) {
-  const struct {
-    std::string series;
-    std::string q3_to_q8;  // ends the run here when it holds fewer than six answers
-    std::string after;     // the answer to question 12
-    std::string where;     // expected in the message
-  } rows[] = {
-      {kSeries, "abc\n", "", "question 3"},
-      {kSeries, "\n1..5\n", "", "question 4"},
-      {kSeries, "\n\n\n1e400\n", "", "question 6"},
-      {kSeries, "\n\n\n\nx\n", "", "question 7"},
-      {kSeries, "\n\n\n\n\n12.5\n", "", "question 8"},
-      {kSeries, "\n\n\n\n\n99999999999\n", "", "question 8"},
-      {kSeries, "\n\n\n\n\n,5\n", "", "question 8"},
-      {kSeries, "\n\n\n\n\n\n", "x\n", "question 12"},
-      {kSeries, "\n\n\n\n\n\n", "/\n", "question 12"},
-      {"time stress\n0 1\n", "\n\n\n\n\n\n", "", "line 1"},
-      {"0 1\n #0 1\n", "\n\n\n\n\n\n", "\n", "line 2"},
-      {"0 1 2\n1 1\n", "\n\n\n\n\n\n", "\n", "line 2"},
-      {"0 1 2\n1 1 inf\n", "\n\n\n\n\n\n", "\n", "line 2"},
-      {"-1 1 2\n0 1 nan\n", "\n\n\n\n\n\n", "", "line 2"},
-      {"0\n", "\n\n\n\n\n\n", "", "line 1"},
-      {"0 1e39\n", "\n\n\n\n\n\n", "\n", "line 1"},
-      {std::string("0 1\0\n", 5), "\n\n\n\n\n\n", "\n", "line 1"},
-  };
-  for (const auto& row : rows) {
-    const auto r = run_dialogue(answers(row.series, row.q3_to_q8) + row.after);
-    EXPECT_EQ(r.status, kExitBadInput) << row.q3_to_q8 << row.series;
-    EXPECT_NE(r.err.find(row.where), std::string::npos) << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    EXPECT_EQ(r.out.find("Number of steps"), std::string::npos);
-  }
-}
-
-TEST_F(DMG01Test, OtherColumnsNeedOnlyBeNumbers) {
-  // 1e39 is beyond single precision, but column 3 is not the one chosen.
-  const auto r = run_dialogue(answers("0 1 1e39\n1 2 3\n" + swings(2)) + "\n" + kNoFiles);
-  EXPECT_EQ(r.status, kExitOk) << r.err;
-}
-
-TEST_F(DMG01Test, ConsoleInputEndingAtAnyQuestionEndsTheRun) {
-  const std::string full = answers(kSeries) + "\n" + kNoFiles;  // thirteen answers in all
-  ASSERT_EQ(run_dialogue(full).status, kExitOk);
-  std::size_t cut = 0;
-  for (int answered = 0; answered < 13; ++answered) {
-    const auto r = run_dialogue(full.substr(0, cut));
-    EXPECT_EQ(r.status, kExitBadInput) << answered;
-    EXPECT_NE(r.err.find("console input ended"), std::string::npos) << r.err;
-    EXPECT_EQ(r.out.back(), ' ') << "the run ends behind the waiting prompt";
-    cut = full.find('\n', cut) + 1;
-  }
-}
-
-TEST_F(DMG01Test, LongLinesAreReadThroughTheirFirst10000Characters) {
-  const std::string long_line = "0.0 10.0" + std::string(9992, ' ') + "garbage beyond the width\n";
-  const auto r = run_dialogue(answers(long_line + "1.0 11.0\n" + swings(1)) + "\n" + kNoFiles);
-  EXPECT_EQ(r.status, kExitOk) << r.err;
-  EXPECT_NE(r.out.find(series_lines(9, "16.000")), std::string::npos);
-}
-
-TEST_F(DMG01Test, LongAnswersAreCut) {
-  // A name is read through 256 characters, any other answer through 10 000.
-  const std::string long_name = std::string(300, 'n');
-  const std::string huge_answer = "1" + std::string(5'000'000, ' ') + "x";
-  const auto r = run_dialogue(long_name + "\n" + answers(kSeries, huge_answer + "\n\n\n\n\n\n") +
-                              "\n" + kNoFiles);
-  EXPECT_EQ(r.status, kExitOk) << r.err;
-  EXPECT_NE(r.out.find(" Cannot Open file :" + std::string(256, 'n') + "\n"), std::string::npos);
-  EXPECT_NE(r.out.find(series_lines(6, "5.000")), std::string::npos);  // from time 1
-}
-
-TEST_F(DMG01Test, CatalogueCurveIsChosenByNumber) {
-  const struct {
-    std::string answers;  // to questions 9 and 10
-    std::string shown;    // the console text from prompt 9 on, before the series
-  } rows[] = {
-      {"\n6\n", prompt(kQ9.prompt) + prompt(kQ10.prompt) + selected_curve_line(6)},
-      {"y\n50\n", prompt(kQ9.prompt) + prompt(kQ10.prompt) + selected_curve_line(50)},
-      // Only a lower-case n chooses a definition file.
-      {"N\n1\n", prompt(kQ9.prompt) + prompt(kQ10.prompt) + selected_curve_line(1)},
-      {" n\n1\n", prompt(kQ9.prompt) + prompt(kQ10.prompt) + selected_curve_line(1)},
-      {"yes\n 49 junk\n", prompt(kQ9.prompt) + prompt(kQ10.prompt) + selected_curve_line(49)},
-      // Empty lines give no number and no new prompt; numbers out of range are refused.
-      {"\n\n  \n0\n51\n-7, 3\n\t\n46\n",
-       prompt(kQ9.prompt) + prompt(kQ10.prompt) + " Illegal SN-Curve :   0\n" +
-           prompt(kQ10.prompt) + " Illegal SN-Curve :  51\n" + prompt(kQ10.prompt) +
-           " Illegal SN-Curve :  -7\n" + prompt(kQ10.prompt) + selected_curve_line(46)},
-  };
-  for (const auto& row : rows) {
-    const auto r = run_dialogue(answers(kSeries, "\n\n\n\n\n\n", row.answers) + "\n" + kNoFiles);
-    EXPECT_EQ(r.status, kExitOk) << row.answers << r.err;
-    const std::string list_end = expected_catalogue_list();
-    const auto from = r.out.find(list_end);
-    ASSERT_NE(from, std::string::npos) << r.out;
-    const auto to = r.out.find(column_block(3));
-    ASSERT_NE(to, std::string::npos);
-    EXPECT_EQ(r.out.substr(from + list_end.size(), to - from - list_end.size()), row.shown)
-        << row.answers;
-  }
-}
-
-TEST_F(DMG01Test, CurveNumberThatIsNoWholeNumberEndsTheRun) {
-  for (const char* answer : {"x\n", "1.5\n", "/\n", ",\n", "99999999999\n"}) {
-    const auto r = run_dialogue(answers(kSeries, "\n\n\n\n\n\n", std::string("\n") + answer));
-    EXPECT_EQ(r.status, kExitBadInput) << answer;
-    EXPECT_NE(r.err.find("question 10"), std::string::npos) << r.err;
-  }
-}
-
-TEST_F(DMG01Test, DefinitionFileIsAskedForUntilItOpens) {
-  const std::string missing = dir.file("missing.sn");
-  const std::string curve = dir.write("curve.sn", "my curve\n1 3 1\n12 3 0\n0\n");
-  const auto r =
-      run_dialogue(answers(kSeries, "\n\n\n\n\n\n",
-                           "n\n" + missing + "\n" + dir.path().string() + "\n" + curve + "\n") +
-                   "\n" + kNoFiles);
-  EXPECT_EQ(r.status, kExitOk) << r.err;
-  const std::string q11 = prompt(kQ11.prompt);
-  const auto padded = [](const std::string& name) {
-    return name + std::string(256 - name.size(), ' ');
-  };
-  EXPECT_NE(r.out.find(expected_catalogue_list() + prompt(kQ9.prompt) + q11 +
-                       " Nonexisting file :" + padded(missing) + "\n" + q11 +
-                       " Nonexisting file :" + padded(dir.path().string()) + "\n" + q11 +
-                       column_block(3)),
-            std::string::npos)
-      << r.out;
-  EXPECT_EQ(r.out.find("Selected SN-Curve"), std::string::npos);
-  // The title line follows the series lines.
-  EXPECT_NE(r.out.find(series_lines(7, "6.000") + "\n User Defined SN-Curve         : my curve\n"),
-            std::string::npos);
-}
-
-TEST_F(DMG01Test, UnusableDefinitionFileEndsTheRun) {
-  const struct {
-    const char* content;
-    const char* expected;  // in the message
-  } rows[] = {
-      {"my curve\n1 3 1\n12 0 0\n0\n", "line 3"},
-      {"my curve\n1 3 1\n12 x 0\n0\n", "line 3"},
-      {"my curve\n1 4 1\n", "line 2"},
-      {"my curve\n9 3 9\n", "line 2"},
-      {"my curve\n1 3 1\n12 3 0\n", "curve.sn: "},
-  };
-  for (const auto& row : rows) {
-    const std::string curve = dir.write("curve.sn", row.content);
-    const auto r =
-        run_dialogue(answers(kSeries, "\n\n\n\n\n\n", "n\n" + curve + "\n") + "\n" + kNoFiles);
-    EXPECT_EQ(r.status, kExitBadInput) << row.content;
-    EXPECT_NE(r.err.find(row.expected), std::string::npos) << r.err;
-  }
-}
-
-TEST_F(DMG01Test, DefinitionFileThatIsThePrintFileEndsTheRunUntouched) {
-  const std::string print = dir.write("print.txt", "a curve I keep\n1 3 1\n12 3 0\n0\n");
-  const auto r = run_dialogue(answers(kSeries, "\n\n\n\n\n\n", "n\n" + print + "\n") + "\n");
-  EXPECT_EQ(r.status, kExitBadInput);
-  EXPECT_NE(r.err.find("is the print file"), std::string::npos) << r.err;
-  EXPECT_EQ(read_file(print), "a curve I keep\n1 3 1\n12 3 0\n0\n");
 }
 
 TEST_F(DMG01Test, HistogramFilesRefuseInputsAndThePrintFile) {
   const std::string series = dir.file("series.txt");
   const std::string print = dir.file("print.txt");
   const std::string plot = dir.file("plot.txt");
-  const auto r = run_dialogue(answers(kSeries) + "\ny\n" + series + "\n" + print + "\n" + plot +
-                              "\ny\n" + series + "\n" + plot + "\n");
-  EXPECT_EQ(r.status, kExitOk) << r.err;
-  const auto refused = [](const std::string& name) {
-    return " Cannot open      :" + name + std::string(256 - name.size(), ' ') + "\n";
-  };
-  const std::string q14 = prompt(kQ14.prompt);
-  const std::string q16 = prompt(kQ16.prompt);
-  EXPECT_NE(r.out.find(q14 + refused(series) + q14 + refused(print) + q14 + prompt(kQ15.prompt) +
-                       q16 + refused(series) + q16),
-            std::string::npos)
-      << r.out;
-  EXPECT_EQ(read_file(series), kSeries);
+  const std::string q14 = prompts({kQ14}) + " Cannot open      :";
+  const std::string q16 = prompts({kQ16}) + " Cannot open      :";
   // The same name for both files: the cycles-per-year file rewrites the plot file.
+  check(Case{.answers = ans(kSix, "\n1\n",
+                            "\ny\n" + series + "\n" + print + "\n" + plot + "\ny\n" + series +
+                                "\n" + plot + "\n"),
+             .out = q14 + padded(series) + q14 + padded(print) + prompts({kQ14, kQ15}) + q16 +
+                    padded(series) + prompts({kQ16}),
+             .file = "plot.txt",
+             .file_has = "# == Data refer to Cycles per Year ="});
   const std::string written = read_file(plot);
-  EXPECT_NE(written.find("# == Data refer to Cycles per Year ="), std::string::npos);
   EXPECT_EQ(written.find("# Number of Cycles"), written.rfind("# Number of Cycles"));
-  EXPECT_NE(read_file(print).find(" --------------- e o f ----------------\n"), std::string::npos);
+  EXPECT_EQ(read_file(series), kSeries);
+  EXPECT_NE(read_file(print).find(" --------------- e o f ----------------\n"), npos);
 }
 
-TEST_F(DMG01Test, SpanOfNoTimeLeavesTheYearlyFiguresUndefined) {
-  // Every line at time 0: the damage per year and the yearly factor cannot be formed.
-  std::string series;
+TEST_F(DMG01Test, ResultsReachTheConsoleAndTheFiles) {
+  std::string no_time;  // every line at time 0
   for (int i = 0; i < 8; ++i)
-    series += i % 2 == 0 ? "0 1\n" : "0 9\n";
-  const auto r = run_dialogue(answers(series) + "\nn\ny\n");
-  EXPECT_EQ(r.status, kExitOk) << r.err;
-  EXPECT_NE(r.out.find(" Computed Damage per Year      :       undefined\n"), std::string::npos);
-  EXPECT_NE(r.out.find(prompt(kQ15.prompt) + " No cycles per year: simulation length below 0.5\n"),
-            std::string::npos);
-  EXPECT_EQ(r.out.find(prompt(kQ16.prompt)), std::string::npos);
-  EXPECT_NE(
-      read_file(dir.file("print.txt")).find(" Computed Damage per Year      :       undefined\n"),
-      std::string::npos);
-}
-
-TEST_F(DMG01Test, WriteFailureOfAHistogramFileIsReported) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  const auto r = run_dialogue(answers(kSeries) + "\ny\n/dev/full\nn\n");
-  EXPECT_EQ(r.status, kExitFailed);
-  EXPECT_NE(r.err.find("/dev/full"), std::string::npos) << r.err;
-}
-
-TEST_F(DMG01Test, ConstantSeriesReportsWhatTheOutputsHeld) {
+    no_time += i % 2 == 0 ? "0 1\n" : "0 9\n";
+  // The yearly figures cannot be formed; question 16 is not asked.
+  check(Case{.series = no_time,
+             .answers = ans(kSix, "\n1\n", "\nn\ny\n"),
+             .out = " Computed Damage per Year      :       undefined\n" + prompts({kQ13, kQ15}) +
+                    " No cycles per year: simulation length below 0.5\n",
+             .file = "print.txt",
+             .file_has = " Computed Damage per Year      :       undefined\n"});
   // No swing at all: nothing is computed, and the blocks asked are reported.
-  const auto r = run_dialogue(answers("0 5\n1 5\n2 5\n", "\n\n\n\n\n3\n") + "\ny\n" +
-                              dir.file("plot.txt") + "\nn\n");
-  EXPECT_EQ(r.status, kExitOk) << r.err;
-  EXPECT_NE(r.out.find(" Computed Damage               :     0.00000E+00\n"
-                       " Computed Damage per Year      :     0.00000E+00\n"),
-            std::string::npos);
-  const std::string plot = read_file(dir.file("plot.txt"));
-  EXPECT_NE(plot.find("# Number of Cycles      :            0\n"
-                      "# Number of Stressblocks:            3\n"
-                      "# Block Length    [MPa] :        0.000\n"
-                      "# TS Stress range [MPa] :        0.000\n"),
-            std::string::npos);
+  check(
+      Case{.series = "0 5\n1 5\n2 5\n",
+           .answers = ans("\n\n\n\n\n3\n", "\n1\n", "\ny\n" + dir.file("plot.txt") + "\nn\n"),
+           .out = " Computed Damage               :     0.00000E+00\n"
+                  " Computed Damage per Year      :     0.00000E+00\n",
+           .file = "plot.txt",
+           .file_has =
+               "# Number of Cycles      :            0\n# Number of Stressblocks:            3\n"
+               "# Block Length    [MPa] :        0.000\n# TS Stress range [MPa] :        0.000\n"});
+  const std::string plot = read_file(dir.file("plot.txt"));  // three empty blocks drawn
   EXPECT_EQ(std::count(plot.begin(), plot.end(), '\n'), 5 + 2 * 3 + 2);
+  check(Case{.answers = ans(kSix, "\n1\n", "\ny\n/dev/full\nn\n"),
+             .status = kExitFailed,
+             .err = "/dev/full"});
+  check(Case{.answers = ans("\n\nm\n\n\n\n", "y\n2\n", "3\nn\nn\n"),
+             .out = series_lines(7, "6.000"),
+             .crlf = true});
 }
 
 }  // namespace

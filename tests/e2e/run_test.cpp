@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cstdlib>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,23 +39,33 @@ Outcome run_program(const TempDir& dir, const std::string& answers) {
   return run;
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
-}
-
-// The date stamp's digits change from run to run.
+// The text with the digits of each date stamp, which change from run to run, masked.
 std::string mask_date(std::string text) {
-  static const std::regex stamp(R"( Date : \d{4}-\d\d-\d\d \d\d:\d\d:\d\d)");
-  return std::regex_replace(text, stamp, " Date : YYYY-MM-DD hh:mm:ss");
+  const std::string form = "0000-00-00 00:00:00";
+  for (std::size_t at = text.find(" Date : "); at != std::string::npos;
+       at = text.find(" Date : ", at + 1)) {
+    std::size_t i = 0;
+    while (i < form.size() && at + 8 + i < text.size() &&
+           (form[i] == '0' ? std::isdigit(static_cast<unsigned char>(text[at + 8 + i])) != 0
+                           : text[at + 8 + i] == form[i]))
+      ++i;
+    if (i == form.size()) text.replace(at + 8, form.size(), "YYYY-MM-DD hh:mm:ss");
+  }
+  return text;
 }
 
-void expect_lines(const std::string& actual, const std::vector<std::string>& expected,
+// Compares `actual`, its date stamps masked, line by line with `expected_text`.
+void expect_lines(const std::string& actual, const std::string& expected_text,
                   const std::string& what) {
-  const std::vector<std::string> got = lines_of(mask_date(actual));
+  const auto lines_of = [](const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+      lines.push_back(line);
+    return lines;
+  };
+  const auto got = lines_of(mask_date(actual));
+  const auto expected = lines_of(expected_text);
   for (std::size_t i = 0; i < std::max(got.size(), expected.size()); ++i) {
     EXPECT_EQ(i < got.size() ? got[i] : "<missing>", i < expected.size() ? expected[i] : "<extra>")
         << what << " line " << i + 1;
@@ -69,147 +79,88 @@ const std::string kStampHeader = "#" + kStampLine + std::string(256 - kStampLine
 
 // Answers: print file, series, questions 3 to 8 (MPa, 6 blocks), then `curve`,
 // question 12, and `files` for questions 13 to 16.
-std::string answers(const std::string& curve, const std::string& files) {
-  return "print.txt\nseries.txt\n\n\nm\n\n\n6\n" + curve + "\n" + files;
+std::string answers(const std::string& curve, const std::string& files,
+                    const std::string& print = "print.txt") {
+  return print + "\nseries.txt\n\n\nm\n\n\n6\n" + curve + "\n" + files;
 }
 
 // The plot file of the worked example: four cycles in blocks 2, 4 and 6.
-const std::vector<std::string> kPlotFile = {
-    kStampHeader,
-    "# Number of Cycles      :            4",
-    "# Number of Stressblocks:            6",
-    "# Block Length    [MPa] :        1.010",
-    "# TS Stress range [MPa] :        6.060",
-    "    0.00000E+00    0.00000E+00",
-    "    0.00000E+00    0.00000E+00",
-    "    1.01000E+00    0.00000E+00",
-    "    1.01000E+00    1.00000E+00",
-    "    2.02000E+00    1.00000E+00",
-    "    2.02000E+00    0.00000E+00",
-    "    3.03000E+00    0.00000E+00",
-    "    3.03000E+00    1.00000E+00",
-    "    4.04000E+00    1.00000E+00",
-    "    4.04000E+00    0.00000E+00",
-    "    5.05000E+00    0.00000E+00",
-    "    5.05000E+00    1.00000E+00",
-    "    6.06000E+00    1.00000E+00",
-    "    6.06000E+00    0.00000E+00",
-};
+const std::string kPlotFile =
+    kStampHeader + "\n" +
+    "# Number of Cycles      :            4\n# Number of Stressblocks:            6\n"
+    "# Block Length    [MPa] :        1.010\n# TS Stress range [MPa] :        6.060\n"
+    "    0.00000E+00    0.00000E+00\n    0.00000E+00    0.00000E+00\n"
+    "    1.01000E+00    0.00000E+00\n    1.01000E+00    1.00000E+00\n"
+    "    2.02000E+00    1.00000E+00\n    2.02000E+00    0.00000E+00\n"
+    "    3.03000E+00    0.00000E+00\n    3.03000E+00    1.00000E+00\n"
+    "    4.04000E+00    1.00000E+00\n    4.04000E+00    0.00000E+00\n"
+    "    5.05000E+00    0.00000E+00\n    5.05000E+00    1.00000E+00\n"
+    "    6.06000E+00    1.00000E+00\n    6.06000E+00    0.00000E+00\n";
 
 // Eight seconds repeat 3 942 000 times a year.
-const std::vector<std::string> kCyclesPerYearFile = {
-    kStampHeader,
-    "#           ",
-    "# ==================================",
-    "# == Data refer to Cycles per Year =",
-    "# ----------------------------------",
-    "#           ",
-    "# Number of Cycles      :     15768000",
-    "# Number of Stressblocks:            6",
-    "# Block Length    [MPa] :      1.01000",
-    "# TS Stress range [MPa] :      6.06000",
-    "#           ",
-    "# nBlocks    BlocLen    TSRange",
-    "       6     1.01000     6.06000",
-    "#           ",
-    "    1.01000E+00    0.00000E+00",
-    "    2.02000E+00    3.94200E+06",
-    "    3.03000E+00    0.00000E+00",
-    "    4.04000E+00    3.94200E+06",
-    "    5.05000E+00    0.00000E+00",
-    "    6.06000E+00    3.94200E+06",
-};
+const std::string kCyclesPerYearFile =
+    kStampHeader + "\n" +
+    "#           \n# ==================================\n"
+    "# == Data refer to Cycles per Year =\n# ----------------------------------\n"
+    "#           \n# Number of Cycles      :     15768000\n"
+    "# Number of Stressblocks:            6\n# Block Length    [MPa] :      1.01000\n"
+    "# TS Stress range [MPa] :      6.06000\n#           \n"
+    "# nBlocks    BlocLen    TSRange\n       6     1.01000     6.06000\n"
+    "#           \n    1.01000E+00    0.00000E+00\n"
+    "    2.02000E+00    3.94200E+06\n    3.03000E+00    0.00000E+00\n"
+    "    4.04000E+00    3.94200E+06\n    5.05000E+00    0.00000E+00\n"
+    "    6.06000E+00    3.94200E+06\n";
 
-std::vector<std::string> summary_head() {
-  return {kStampLine,
-          " Number of steps in Time Series:           9",
-          " Simulation Length             :       8.000",
-          " Force Unit Scaling Factor     :    1.000000",
-          " SCF                           :       1.000",
-          ""};
+// The print file of the worked example with the curve line, the LogA of the
+// curve echo and the two results.
+std::string print_file(const std::string& curve, const std::string& log_a,
+                       const std::string& damage, const std::string& per_year) {
+  const std::string echo = "\n'" + std::string(40, ' ');
+  return kStampLine +
+         "\n Number of steps in Time Series:           9"
+         "\n Simulation Length             :       8.000"
+         "\n Force Unit Scaling Factor     :    1.000000"
+         "\n SCF                           :       1.000"
+         "\n\n" +
+         curve +
+         "\n "
+         "\n'    nSNlin  nParPerLin  nFixPar "
+         "\n         1         3         1" +
+         echo + " Line Segment  1\n'  LogA        m         nBreak  \n    " + log_a +
+         "     3.000   0.000E+00" + echo + " Fixed Parameters" +
+         "\n'  SigBreak    thick     k     .....  "
+         "\n     0.000"
+         "\n\n Computed SigBreak:      0.000"
+         "\n\n Computed Damage               :     " +
+         damage + "\n Computed Damage per Year      :     " + per_year +
+         "\n \n --------------- e o f ----------------\n";
 }
 
-TEST(EndToEnd, DefinitionFileRun) {
-  TempDir dir;
-  dir.write("series.txt", kSeries);
-  dir.write("curve.sn", "' one segment, no break\nWorked example curve\n1 3 1\n12 3 0\n0\n");
-  const Outcome run = run_program(dir, answers("n\ncurve.sn\n", "y\nplot.txt\ny\nyear.txt\n"));
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-
-  std::vector<std::string> print = summary_head();
-  for (const std::string& line : {
-           std::string(" User Defined SN-Curve         : Worked example curve"),
-           std::string(" "),
-           std::string("'    nSNlin  nParPerLin  nFixPar "),
-           std::string("         1         3         1"),
-           "'" + std::string(40, ' ') + " Line Segment  1",
-           std::string("'  LogA        m         nBreak  "),
-           std::string("    12.000     3.000   0.000E+00"),
-           "'" + std::string(40, ' ') + " Fixed Parameters",
-           std::string("'  SigBreak    thick     k     .....  "),
-           std::string("     0.000"),
-           std::string(""),
-           std::string(" Computed SigBreak:      0.000"),
-           std::string(""),
-           std::string(" Computed Damage               :     2.19068E-10"),
-           std::string(" Computed Damage per Year      :     8.63565E-04"),
-           std::string(" "),
-           std::string(" --------------- e o f ----------------"),
-       }) {
-    print.push_back(line);
+TEST(EndToEnd, DefinitionFileAndCatalogueRuns) {
+  const struct {
+    std::string curve, files, curve_line, log_a, damage, per_year;
+    bool cycles_per_year;
+  } rows[] = {
+      {"n\ncurve.sn\n", "y\nplot.txt\ny\nyear.txt\n",
+       " User Defined SN-Curve         : Worked example curve", "12.000", "2.19068E-10",
+       "8.63565E-04", true},
+      {"\n48\n", "y\nplot.txt\nn\n", " Selected SN-Curve             : DNV     D   SEA_FREE   ",
+       "12.180", "1.44737E-10", "5.70551E-04", false},
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    dir.write("series.txt", kSeries);
+    dir.write("curve.sn", "' one segment, no break\nWorked example curve\n1 3 1\n12 3 0\n0\n");
+    const Outcome run = run_program(dir, answers(row.curve, row.files));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    expect_lines(read_file(dir.file("print.txt")),
+                 print_file(row.curve_line, row.log_a, row.damage, row.per_year), "print file");
+    expect_lines(read_file(dir.file("plot.txt")), kPlotFile, "plot file");
+    EXPECT_EQ(std::filesystem::exists(dir.file("year.txt")), row.cycles_per_year);
+    if (row.cycles_per_year)
+      expect_lines(read_file(dir.file("year.txt")), kCyclesPerYearFile, "cycles-per-year file");
   }
-  expect_lines(read_file(dir.file("print.txt")), print, "print file");
-  expect_lines(read_file(dir.file("plot.txt")), kPlotFile, "plot file");
-  expect_lines(read_file(dir.file("year.txt")), kCyclesPerYearFile, "cycles-per-year file");
-
-  // The console ends with the title line, the result lines and the last prompts.
-  const std::string tail =
-      " Number of steps in Time Series:           9\n"
-      " Simulation Length             :       8.000\n"
-      "\n"
-      " User Defined SN-Curve         : Worked example curve\n"
-      " Computed Damage               :     2.19068E-10\n"
-      " Computed Damage per Year      :     8.63565E-04\n"
-      " Cycle Histogram plot data?    /n/ :  "
-      " Specify File name for plot        :  "
-      " Store Cycle Histogram Data    /n/ :  "
-      " Specify File for print of Cyc/Year:  ";
-  ASSERT_GE(run.out.size(), tail.size());
-  EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
-}
-
-TEST(EndToEnd, CatalogueRun) {
-  TempDir dir;
-  dir.write("series.txt", kSeries);
-  // Curve 48, DNV D in free corrosion: LogA 12.18 held in single precision, m 3.
-  const Outcome run = run_program(dir, answers("\n48\n", "y\nplot.txt\nn\n"));
-  EXPECT_EQ(run.status, 0) << run.err;
-  std::vector<std::string> print = summary_head();
-  for (const std::string& line : {
-           std::string(" Selected SN-Curve             : DNV     D   SEA_FREE   "),
-           std::string(" "),
-           std::string("'    nSNlin  nParPerLin  nFixPar "),
-           std::string("         1         3         1"),
-           "'" + std::string(40, ' ') + " Line Segment  1",
-           std::string("'  LogA        m         nBreak  "),
-           std::string("    12.180     3.000   0.000E+00"),
-           "'" + std::string(40, ' ') + " Fixed Parameters",
-           std::string("'  SigBreak    thick     k     .....  "),
-           std::string("     0.000"),
-           std::string(""),
-           std::string(" Computed SigBreak:      0.000"),
-           std::string(""),
-           std::string(" Computed Damage               :     1.44737E-10"),
-           std::string(" Computed Damage per Year      :     5.70551E-04"),
-           std::string(" "),
-           std::string(" --------------- e o f ----------------"),
-       }) {
-    print.push_back(line);
-  }
-  expect_lines(read_file(dir.file("print.txt")), print, "print file");
-  expect_lines(read_file(dir.file("plot.txt")), kPlotFile, "plot file");
-  EXPECT_FALSE(std::filesystem::exists(dir.file("year.txt")));
 }
 
 TEST(EndToEnd, FailedComputationLeavesOnlyItsDiagnostics) {
@@ -221,32 +172,31 @@ TEST(EndToEnd, FailedComputationLeavesOnlyItsDiagnostics) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("print.txt"), std::string::npos) << run.err;
   expect_lines(read_file(dir.file("print.txt")),
-               {"", "  *** ERROR IN RAINFLW ***", "", "      Too short time series", "",
-                "  *** ERROR IN DMG02 ***", "      Error return from TSRAIN2 "},
+               "\n  *** ERROR IN RAINFLW ***\n\n      Too short time series\n\n"
+               "  *** ERROR IN DMG02 ***\n      Error return from TSRAIN2 \n",
                "print file");
-  const std::string tail =
-      " Number of steps in Time Series:           5\n"
-      " Simulation Length             :       4.000\n";
-  ASSERT_GE(run.out.size(), tail.size());
-  EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
+  const std::string tail = " Simulation Length             :       4.000\n";
+  EXPECT_EQ(run.out.substr(run.out.size() - std::min(tail.size(), run.out.size())), tail);
 }
 
-TEST(EndToEnd, BadInputExitsWithStatusTwo) {
-  TempDir dir;
-  dir.write("series.txt", "time stress\n0 1\n");
-  const Outcome run = run_program(dir, answers("\n1\n", ""));
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("series.txt, line 1"), std::string::npos) << run.err;
-  EXPECT_EQ(run.out.find("Number of steps"), std::string::npos);
-}
-
-TEST(EndToEnd, WriteFailureExitsWithStatusOne) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  TempDir dir;
-  dir.write("series.txt", kSeries);
-  const Outcome run = run_program(dir, "/dev/full\nseries.txt\n\n\nm\n\n\n6\n\n48\n\nn\nn\n");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("/dev/full"), std::string::npos) << run.err;
+// Unreadable input ends the run with status 2, a print file that cannot be
+// written with status 1.
+TEST(EndToEnd, ExitStatus) {
+  const struct {
+    std::string series, answers;
+    int status;
+    std::string message;
+  } rows[] = {
+      {"time stress\n0 1\n", answers("\n1\n", ""), 2, "series.txt, line 1"},
+      {kSeries, answers("\n48\n", "n\nn\n", "/dev/full"), 1, "/dev/full"},
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    dir.write("series.txt", row.series);
+    const Outcome run = run_program(dir, row.answers);
+    EXPECT_EQ(run.status, row.status) << run.err;
+    EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+  }
 }
 
 }  // namespace
