@@ -4,10 +4,15 @@
 // written into a fresh folder, which is the working folder during the run, so
 // that every file the answers name is made there.
 //
-// Answer lines that name files: "@s" stands for the time-series file, "@d" for
-// the definition file and "@f" for /dev/full, the rest of the line following
-// the name. Any other line is taken as it is, except that it cannot leave the
-// folder: a leading '/' becomes "./" and every ".." becomes "._".
+// Answer lines that name files: "@s" stands for the time-series file and "@d"
+// for the definition file, the rest of the line following the name. Any other
+// line is taken as it is, except that it cannot leave the folder: a leading
+// '/' becomes "./" and every ".." becomes "._". (Outside the folder lie
+// endless devices such as /dev/zero, which a run would read for ever.)
+//
+// Either file may serve as an output when the answers name it so, but a file
+// the run has read must never be written: both are watched with inotify.
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,10 +20,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/dmg01.hpp"
 #include "fuzz/support.hpp"
@@ -50,7 +55,6 @@ std::string confined(std::string_view text) {
 std::string answer_line(std::string_view line) {
   if (line.starts_with("@s")) return std::string(kSeriesName) + confined(line.substr(2));
   if (line.starts_with("@d")) return std::string(kCurveName) + confined(line.substr(2));
-  if (line.starts_with("@f")) return "/dev/full" + confined(line.substr(2));
   return confined(line);
 }
 
@@ -70,11 +74,6 @@ void write_file(const fs::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   check(static_cast<bool>(out), "cannot write an input file");
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // A fresh folder that is the working folder while it lives.
@@ -101,6 +100,46 @@ class WorkFolder {
   fs::path path_;
 };
 
+// Records whether the watched files are read and whether they are written.
+class FileWatch {
+ public:
+  FileWatch() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) { check(fd_ >= 0, "inotify_init1"); }
+  ~FileWatch() { ::close(fd_); }
+  FileWatch(const FileWatch&) = delete;
+  FileWatch& operator=(const FileWatch&) = delete;
+
+  int add(const fs::path& path) {
+    const int wd = ::inotify_add_watch(fd_, path.c_str(), IN_ACCESS | IN_MODIFY);
+    check(wd >= 0, "inotify_add_watch");
+    return wd;
+  }
+
+  // Collects the events so far; read(wd) and written(wd) tell them.
+  void collect() {
+    alignas(inotify_event) char buffer[4096];
+    while (true) {
+      const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      for (ssize_t at = 0; at < n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        check(!(event->mask & IN_Q_OVERFLOW), "the inotify queue overflowed");
+        if (event->mask & IN_ACCESS) read_.push_back(event->wd);
+        if (event->mask & IN_MODIFY) written_.push_back(event->wd);
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+  }
+  bool read(int wd) const { return std::find(read_.begin(), read_.end(), wd) != read_.end(); }
+  bool written(int wd) const {
+    return std::find(written_.begin(), written_.end(), wd) != written_.end();
+  }
+
+ private:
+  int fd_;
+  std::vector<int> read_;
+  std::vector<int> written_;
+};
+
 std::size_t count_lines(const std::string& text) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
@@ -117,6 +156,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   write_file(folder.file(kSeriesName), series);
   write_file(folder.file(kCurveName), curve);
 
+  FileWatch watch;
+  const int series_watch = watch.add(folder.file(kSeriesName));
+  const int curve_watch = watch.add(folder.file(kCurveName));
+
   std::istringstream in(console_input(answers));
   std::ostringstream out;
   std::ostringstream err;
@@ -132,7 +175,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(count_lines(message) == 1 && message.back() == '\n',
           "an early end without exactly one message line");
   }
-  check(read_file(folder.file(kSeriesName)) == series, "the time-series file was changed");
-  check(read_file(folder.file(kCurveName)) == curve, "the definition file was changed");
+  watch.collect();
+  check(!(watch.read(series_watch) && watch.written(series_watch)),
+        "the time-series file was read and written");
+  check(!(watch.read(curve_watch) && watch.written(curve_watch)),
+        "the definition file was read and written");
   return 0;
 }
