@@ -174,6 +174,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     check(count_lines(message) == 1 && message.back() == '\n',
           "an early end without exactly one message line");
+    check(std::none_of(message.begin(), message.end() - 1,
+                       [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; }),
+          "a control character in the message");
   }
   watch.collect();
   check(!(watch.read(series_watch) && watch.written(series_watch)),
