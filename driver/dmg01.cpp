@@ -217,8 +217,9 @@ int run(textio::UnitTable& units, std::ostream& err) {
   std::ostream& print = *units.output(textio::kPrintUnit);
   if (damage::DMG02(data.series, hist, record, curve_opt, block_opt, dmg_out, print) != 0) {
     print.flush();
+    const std::string_view name = textio::trimmed(settings.print_name);
     err << "skaldur: the damage computation failed; its messages are in the print file '"
-        << textio::trimmed(settings.print_name) << "'\n";
+        << printable(name, name.size()) << "'\n";
     return kExitFailed;
   }
 
@@ -255,15 +256,17 @@ int DMG01(std::istream& in, std::ostream& out, std::ostream& err) {
     status = run(units, err);
   } catch (const RunEnd& end) {
     out.flush();
-    err << end.message << '\n';
+    // Messages quote answers and the bytes of input files: control characters
+    // are shown as '?', so that the message stays one plain line.
+    err << printable(end.message, end.message.size()) << '\n';
     return end.status;
   }
   units.close(textio::kPrintUnit);
   units.close(textio::kOutputSlot);
   out.flush();
   if (const auto& failure = units.write_failure(); failure && status == kExitOk) {
-    err << "skaldur: cannot write " << failure->name << ": " << std::strerror(failure->error)
-        << '\n';
+    err << "skaldur: cannot write " << printable(failure->name, failure->name.size()) << ": "
+        << std::strerror(failure->error) << '\n';
     return kExitFailed;
   }
   return status;

@@ -277,8 +277,10 @@ Result<double, ReadError> FreeFormReader::real() {
 Result<std::int32_t, ReadError> FreeFormReader::whole() {
   if (const auto error = next_value()) return fail(*error);
   std::string_view digits = value_text_;
-  if (digits.front() == '+') digits.remove_prefix(1);
-  const std::size_t sign = (!digits.empty() && digits.front() == '-') ? 1 : 0;
+  const bool plus = digits.front() == '+';
+  if (plus) digits.remove_prefix(1);
+  // One sign at most: "+-3" is no whole number.
+  const std::size_t sign = (!plus && !digits.empty() && digits.front() == '-') ? 1 : 0;
   if (digits.size() == sign ||
       !std::all_of(digits.begin() + static_cast<std::ptrdiff_t>(sign), digits.end(), is_digit)) {
     return fail(ReadError::bad_number);

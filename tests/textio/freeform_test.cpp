@@ -138,6 +138,8 @@ TEST(FreeFormReader, WholeNumbers) {
       {"1E3", {}, ReadError::bad_number},
       {"+", {}, ReadError::bad_number},
       {"--1", {}, ReadError::bad_number},
+      {"+-3", {}, ReadError::bad_number},
+      {"-+3", {}, ReadError::bad_number},
       {"x", {}, ReadError::bad_number},
       {",3", {}, ReadError::null_value},
       {"/", {}, ReadError::slash},
