@@ -181,6 +181,26 @@ RealPrefix read_real_prefix(const char* const first, const char* const end, doub
 
 }  // namespace
 
+bool is_real_form(std::string_view text) {
+  std::size_t i = 0;
+  const auto digits_from = [&](std::size_t& at) {
+    const std::size_t start = at;
+    while (at < text.size() && is_digit(text[at]))
+      ++at;
+    return at - start;
+  };
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t digits = digits_from(i);
+  if (i < text.size() && text[i] == '.') digits += digits_from(++i);
+  if (digits == 0) return false;
+  if (i < text.size() && is_exponent_letter(text[i])) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits_from(i) == 0) return false;
+  }
+  return i == text.size();
+}
+
 bool read_reals(std::string_view text, std::span<double> values) {
   const char* p = text.data();
   const char* const end = p + text.size();

@@ -58,6 +58,9 @@ class FreeFormReader {
   bool after_value_ = false;
 };
 
+// True when the whole text is a real in the form above (whatever its size).
+[[nodiscard]] bool is_real_form(std::string_view text);
+
 // Reads exactly values.size() reals from the front of the text, in the same
 // free form as FreeFormReader, into `values`. Returns false on any problem
 // without saying which: a caller that needs the reason reads the text again

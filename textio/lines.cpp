@@ -9,17 +9,20 @@
 namespace skaldur::textio {
 
 LineReader::LineReader(int fd, std::size_t width, std::size_t block)
-    : fd_(fd), width_(width), buffer_(std::max(block, width + 2)) {}
+    : fd_(fd),
+      width_(width),
+      capacity_(std::max(block, width + 2)),
+      buffer_(std::make_unique_for_overwrite<char[]>(capacity_)) {}
 
 bool LineReader::fill() {
   if (eof_ || error_ != 0) return false;
   if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  while (end_ < buffer_.size()) {
-    const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+  while (end_ < capacity_) {
+    const ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       error_ = errno;
@@ -42,7 +45,7 @@ std::string_view LineReader::finish(std::string_view line) {
 }
 
 std::string_view LineReader::release_unread() {
-  const std::string_view unread(buffer_.data() + begin_, end_ - begin_);
+  const std::string_view unread(buffer_.get() + begin_, end_ - begin_);
   begin_ = end_;
   return unread;
 }
@@ -50,7 +53,7 @@ std::string_view LineReader::release_unread() {
 LineReader::Status LineReader::next(std::string_view& line) {
   std::size_t scanned = begin_;
   while (true) {
-    const char* data = buffer_.data();
+    const char* data = buffer_.get();
     const void* nl = std::memchr(data + scanned, '\n', end_ - scanned);
     if (nl != nullptr) {
       const auto at = static_cast<std::size_t>(static_cast<const char*>(nl) - data);
@@ -58,7 +61,7 @@ LineReader::Status LineReader::next(std::string_view& line) {
       begin_ = at + 1;
       return Status::line;
     }
-    if (end_ - begin_ == buffer_.size()) {
+    if (end_ - begin_ == capacity_) {
       // A line longer than the buffer: keep its head, skip to its end.
       // One character more than the width, so that a carriage return at the
       // cut is never taken for the one before a line end.
@@ -70,9 +73,9 @@ LineReader::Status LineReader::next(std::string_view& line) {
           line = finish(long_line_);
           return Status::line;
         }
-        const void* skip_nl = std::memchr(buffer_.data(), '\n', end_);
+        const void* skip_nl = std::memchr(buffer_.get(), '\n', end_);
         if (skip_nl != nullptr) {
-          begin_ = static_cast<std::size_t>(static_cast<const char*>(skip_nl) - buffer_.data()) + 1;
+          begin_ = static_cast<std::size_t>(static_cast<const char*>(skip_nl) - buffer_.get()) + 1;
           line = finish(long_line_);
           return Status::line;
         }
@@ -84,7 +87,7 @@ LineReader::Status LineReader::next(std::string_view& line) {
     if (!fill()) {
       if (error_ != 0) return Status::error;
       if (begin_ == end_) return Status::end;
-      line = finish(std::string_view(buffer_.data() + begin_, end_ - begin_));
+      line = finish(std::string_view(buffer_.get() + begin_, end_ - begin_));
       begin_ = end_;
       return Status::line;
     }

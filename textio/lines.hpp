@@ -2,9 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace skaldur::textio {
 
@@ -45,7 +45,10 @@ class LineReader {
 
   int fd_;
   std::size_t width_;
-  std::vector<char> buffer_;
+  // Bytes are read into the buffer before they are looked at, so it is
+  // never cleared: a reader of a short file touches little memory.
+  std::size_t capacity_;
+  std::unique_ptr<char[]> buffer_;
   std::size_t begin_ = 0;  // first unread byte
   std::size_t end_ = 0;    // one past the last byte read
   bool eof_ = false;
