@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <system_error>
@@ -111,8 +113,40 @@ struct RealPrefix {
   ReadError error = ReadError::bad_number;
 };
 
+// Eight digit characters already turned into the values 0 to 9 (first digit
+// in the lowest byte) as one number: pairs, then quadruples, then all eight.
+inline std::uint64_t eight_digits(std::uint64_t x) {
+  x = x * 10 + (x >> 8);
+  return ((x & 0x000000FF000000FFu) * (100 + (1000000ull << 32)) +
+          ((x >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32))) >>
+         32;
+}
+
 // Reads the decimal digits from p on into `value`; returns the end of them.
+// Eight characters are looked at together while eight remain: their digits
+// become bytes 0 to 9 and every other character a byte with its high bit set
+// after the addition, so one mask tells how many digits lead.
 inline const char* read_digits(const char* p, const char* const end, std::uint64_t& value) {
+  static constexpr std::uint64_t kPowers[] = {1,      10,      100,      1000,     10000,
+                                              100000, 1000000, 10000000, 100000000};
+  while (end - p >= 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, 8);
+    const std::uint64_t x = word ^ 0x3030303030303030u;
+    const std::uint64_t others =
+        (((x & 0x7F7F7F7F7F7F7F7Fu) + 0x7676767676767676u) | x) & 0x8080808080808080u;
+    if (others == 0) {
+      value = value * kPowers[8] + eight_digits(x);
+      p += 8;
+      continue;
+    }
+    const auto n = static_cast<unsigned>(std::countr_zero(others)) / 8;
+    if (n != 0) {
+      value = value * kPowers[n] + eight_digits(x << (8 * (8 - n)));
+      p += n;
+    }
+    return p;
+  }
   while (p != end) {
     const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
     if (digit > 9) break;
