@@ -72,12 +72,13 @@ TEST(CH2INT, Rows) {
       "\n\n   Character string longer than integer  array \n"
       "   Length of string :                         :          7\n"
       "   Length of array  :                         :          4\n";
-  // Strings, table size, n, table afterwards, report.
+  // Strings, table size, n, table afterwards, report. A string of length n has
+  // no 0 entry; only whole columns are filled.
   const std::tuple<std::vector<std::string_view>, std::size_t, int, Codes, std::string> rows[] = {
       {{"B1  AIR                          "}, 8, 8, {66, 49, 32, 32, 65, 73, 82, 0}, ""},
-      {{"ABC", "   "}, 6, 3, {65, 66, 67, 0, 0, 0}, ""},  // length n: no 0 entry
+      {{"ABC", "   "}, 6, 3, {65, 66, 67, 0, 0, 0}, ""},
       {{"\xE6\xFF                    "}, 2, 2, {230, 255}, ""},
-      {{"AB", "CD", "EF"}, 5, 2, {65, 66, 67, 68, 0}, ""},  // whole columns only
+      {{"AB", "CD", "EF"}, 5, 2, {65, 66, 67, 68, 0}, ""},
       {{"AB", "ABCDEFG", "XY"}, 12, 4, {65, 66, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, report},
   };
   for (const auto& [strings, size, n, expected, expected_report] : rows) {
@@ -95,10 +96,11 @@ TEST(INT2CH, Rows) {
   const std::string report =
       "\n\n   Error in routine *INT2CH*              \n"
       "\n\n   Inpus string has illegal length            :";
-  // Column, n, text length, text afterwards, report.
+  // Column, n, text length, text afterwards, report. Codes count by their low
+  // 8 bits; all n are read when there is no 0 entry.
   const std::tuple<Codes, int, std::size_t, std::string, std::string> rows[] = {
       {{66, 49, 32, 65, 0, 0}, 6, 8, "B1 A    ", ""},
-      {{321, -191, 67}, 3, 3, "AAC", ""},  // low 8 bits, all n read without a 0 entry
+      {{321, -191, 67}, 3, 3, "AAC", ""},
       {{65, 0, 66}, 3, 4, "A   ", ""},
       {{65, 66, 67}, 2, 4, "AB  ", ""},
       {{65, 66, 67, 68}, 4, 3, "ABC", ""},
@@ -118,15 +120,17 @@ TEST(INT2CH, Rows) {
 }
 
 TEST(SPLITW, Rows) {
-  // Text, capacity, result, filled elements without their padding to 8.
+  // Text, capacity, result, filled elements without their padding to 8. A word
+  // may end with the text; one word too many counts capacity + 1; words are
+  // cut to 8; only the blank separates.
   const std::tuple<std::string, std::size_t, WordSplit, std::vector<std::string>> rows[] = {
       {"   NORSOK  B1  AIR   ", 5, {true, 3}, {"NORSOK", "B1", "AIR"}},
       {"      ", 2, {false, 0}, {}},
-      {"  x  LAST", 5, {true, 2}, {"x", "LAST"}},  // a word ending with the text
+      {"  x  LAST", 5, {true, 2}, {"x", "LAST"}},
       {"a b c", 3, {true, 3}, {"a", "b", "c"}},
-      {"a b c d", 2, {true, 3}, {"a", "b"}},                // too many: capacity + 1
-      {"ABCDEFGHIJ KL", 5, {true, 2}, {"ABCDEFGH", "KL"}},  // cut to 8
-      {"a\tb,c d", 5, {true, 2}, {"a\tb,c", "d"}},          // only the blank separates
+      {"a b c d", 2, {true, 3}, {"a", "b"}},
+      {"ABCDEFGHIJ KL", 5, {true, 2}, {"ABCDEFGH", "KL"}},
+      {"a\tb,c d", 5, {true, 2}, {"a\tb,c", "d"}},
   };
   for (const auto& [text, capacity, expected, filled] : rows) {
     std::vector<std::string> words(capacity, "old contents");
@@ -150,17 +154,14 @@ TEST(IWFIND, Rows) {
   const std::string long_name(256, 'A');
   const std::string_view symbols[] = {"[", "@", " DNV", long_name};
   constexpr auto blind = LetterCase::blind, exact = LetterCase::exact;
+  // Trailing blanks never matter, leading blanks always do; the lower index
+  // wins; only a ... z fold; 256 characters are compared.
   const std::tuple<std::string, std::span<const std::string_view>, LetterCase, int> rows[] = {
-      {"dnv", standards, blind, 2},
-      {"dnv", standards, exact, 0},
-      {"DNV   ", standards, exact, 2},  // trailing blanks never matter
-      {" DNV", standards, blind, 0},    // leading blanks always do
-      {" dnv ", symbols, blind, 3},
-      {"", standards, blind, 4},
-      {"DUP", twins, blind, 2},  // the lower index wins
-      {"DNV", {}, blind, 0},
-      {"{", symbols, blind, 0},              // only a ... z fold
-      {long_name + "B", symbols, exact, 4},  // 256 characters compared
+      {"dnv", standards, blind, 2},    {"dnv", standards, exact, 0},
+      {"DNV   ", standards, exact, 2}, {" DNV", standards, blind, 0},
+      {" dnv ", symbols, blind, 3},    {"", standards, blind, 4},
+      {"DUP", twins, blind, 2},        {"DNV", {}, blind, 0},
+      {"{", symbols, blind, 0},        {long_name + "B", symbols, exact, 4},
   };
   for (const auto& [word, names, letter_case, expected] : rows)
     EXPECT_EQ(IWFIND(word, names, letter_case), expected) << '"' << word << '"';

@@ -91,32 +91,33 @@ TEST(OPNUNT, NoticeDescribesTheSettings) {
   EXPECT_EQ(f.units.close(30), 0);
 }
 
-TEST(OPNFIL, ModesDecideWhetherTheFileMustExist) {
+// In this order: mode -1 repeats the previous call's status, UNKNOWN at first.
+// Names lose their trailing blanks only.
+TEST(OPNFIL, ModesAndNames) {
   Files f;
-  const std::string first = f.dir.file("first"), missing = f.dir.file("missing");
-  EXPECT_EQ(OPNFIL(f.units, first, 20, -1), 0);  // UNKNOWN before any call
-  EXPECT_TRUE(fs::exists(first));
-  EXPECT_EQ(OPNFIL(f.units, missing, 21, 1), -1);
-  EXPECT_EQ(OPNFIL(f.units, missing, 21, -1), -1);  // repeats "must exist"
-  EXPECT_FALSE(fs::exists(missing));
-  EXPECT_EQ(OPNFIL(f.units, missing, 20, 0), 0);
-  EXPECT_TRUE(fs::exists(missing));
+  f.dir.write(" lead", "x");
+  const std::string missing = f.dir.file("missing"), folder = f.dir.path().string();
+  const std::tuple<std::string, int, int, bool> rows[] = {
+      {f.dir.file("first"), -1, 0, true},
+      {missing, 1, -1, false},
+      {missing, -1, -1, false},
+      {missing, 0, 0, true},
+      {f.dir.file(" lead") + "   ", 1, 0, true},
+      {"      ", 0, -1, false},
+      {folder, 1, -1, true},
+      {folder, 0, -1, true},
+      {std::string("a\0b", 3), 0, -1, false},
+  };
+  for (const auto& [name, mode, expected, exists] : rows) {
+    EXPECT_EQ(OPNFIL(f.units, name, 21, mode), expected) << name << " mode " << mode;
+    EXPECT_EQ(fs::exists(name.substr(0, name.find_last_not_of(' ') + 1)), exists) << name;
+  }
   EXPECT_EQ(f.console.str(), "");
 }
 
-TEST(OPNFIL, NamesLoseTrailingBlanksOnly) {
-  Files f;
-  f.dir.write(" lead", "x");
-  EXPECT_EQ(OPNFIL(f.units, f.dir.file(" lead") + "     ", 21, 1), 0);
-  EXPECT_EQ(OPNFIL(f.units, "      ", 20, 0), -1);
-  EXPECT_EQ(OPNFIL(f.units, f.dir.path().string(), 21, 1), -1);  // a folder is no file
-  EXPECT_EQ(OPNFIL(f.units, f.dir.path().string(), 20, 0), -1);
-  EXPECT_EQ(OPNFIL(f.units, std::string("a\0b", 3), 20, 0), -1);
-}
-
 // An output keeps its old content until the first write; reopening a unit
-// closes (and flushes) the file it had.
-TEST(OPNFIL, ReopeningAndFirstWrite) {
+// closes (and flushes) the file it had. Two names of one file have one identity.
+TEST(OPNFIL, OutputsAndIdentities) {
   Files f;
   const std::string plot = f.dir.write("plot", "old\n"), cycles = f.dir.file("cycles");
   ASSERT_EQ(OPNFIL(f.units, plot, kOutputSlot, 0), 0);
@@ -126,19 +127,13 @@ TEST(OPNFIL, ReopeningAndFirstWrite) {
   ASSERT_EQ(OPNFIL(f.units, plot, kOutputSlot, 0), 0);
   EXPECT_EQ(read_file(cycles), "cycles\n");
   *f.units.output(kOutputSlot) << "new\n";
-  EXPECT_EQ(f.units.close(kOutputSlot), 0);
-  EXPECT_EQ(read_file(plot), "new\n");
-}
-
-TEST(OPNFIL, SameFileUnderTwoNamesHasOneIdentity) {
-  Files f;
-  f.dir.write("series", "0 1\n");
-  ASSERT_EQ(OPNFIL(f.units, f.dir.file("series"), kSeriesUnit, 1), 0);
-  ASSERT_EQ(OPNFIL(f.units, f.dir.path().string() + "/./series", kPrintUnit, 0), 0);
-  ASSERT_EQ(OPNFIL(f.units, f.dir.file("other"), kOutputSlot, 0), 0);
+  ASSERT_EQ(OPNFIL(f.units, cycles, kSeriesUnit, 1), 0);
+  ASSERT_EQ(OPNFIL(f.units, f.dir.path().string() + "/./cycles", kPrintUnit, 0), 0);
   EXPECT_EQ(f.units.identity(kSeriesUnit), f.units.identity(kPrintUnit));
   EXPECT_NE(f.units.identity(kSeriesUnit), f.units.identity(kOutputSlot));
   EXPECT_EQ(f.units.output(kSeriesUnit), nullptr);  // inputs are never written
+  EXPECT_EQ(f.units.close(kOutputSlot), 0);
+  EXPECT_EQ(read_file(plot), "new\n");
 }
 
 TEST(OPNFIL, WriteFailureIsKept) {
