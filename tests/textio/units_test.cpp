@@ -1,196 +1,196 @@
 #include "textio/units.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "support/temp_dir.hpp"
+#include "textio/lines.hpp"
 
 namespace skaldur::textio {
 namespace {
 
 using skaldur::testing::read_file;
 using skaldur::testing::TempDir;
+namespace fs = std::filesystem;
 
-class OPNUNTTest : public ::testing::Test {
- protected:
+struct Files {
   std::istringstream in;
   std::ostringstream console;
   UnitTable units{in, console};
   TempDir dir;
 };
 
-TEST_F(OPNUNTTest, IllegalUnitsAndRecordLengths) {
-  const struct {
-    int unit;
-    int access;
-    int record_length;
-    int expected;
-    const char* report;
-  } rows[] = {
-      {0, 0, 0, kIllegalUnit,
-       "\n\n\n *** ERROR DURING OPENING OF FILE UNIT    0\n     ILLEGAL FILE UNIT\n"},
-      {100, 0, 0, kIllegalUnit,
-       "\n\n\n *** ERROR DURING OPENING OF FILE UNIT  100\n     ILLEGAL FILE UNIT\n"},
-      {30, 20, 0, kIllegalRecordLength,
-       "\n\n\n *** ERROR DURING OPENING OF FILE UNIT   30\n     ILLEGAL RECORD LENGTH =    0\n"},
-      {30, 20, -7, kIllegalRecordLength,
-       "\n\n\n *** ERROR DURING OPENING OF FILE UNIT   30\n     ILLEGAL RECORD LENGTH =   -7\n"},
+TEST(OPNUNT, ErrorCodesAndReports) {
+  Files f;
+  f.dir.write("exists", "x");
+  const std::string head = "\n\n\n *** ERROR DURING OPENING OF FILE UNIT ";
+  const std::string enoent = std::to_string(ENOENT);
+  // Name, unit, status, access, record length, message unit, code, report.
+  const std::tuple<const char*, int, int, int, int, int, int, std::string> rows[] = {
+      {"x", 0, 0, 0, 0, kConsoleOut, kIllegalUnit, head + "   0\n     ILLEGAL FILE UNIT\n"},
+      {"x", 100, 0, 0, 0, kConsoleOut, kIllegalUnit, head + " 100\n     ILLEGAL FILE UNIT\n"},
+      {"x", 30, 0, 20, -7, kConsoleOut, kIllegalRecordLength,
+       head + "  30\n     ILLEGAL RECORD LENGTH =   -7\n"},
+      {"missing", 21, 2, 0, 0, kConsoleOut, -ENOENT,
+       head + "  21\n     ERROR CODE =" + std::string(5 - enoent.size(), ' ') + enoent +
+           "  (SYSTEM PARAMETER)\n"},
+      {"exists", 30, 3, 0, 0, 0, -EEXIST, ""},  // NEW refuses an existing file
+      {"x", 0, 2, 0, 0, 0, kIllegalUnit, ""},   // no message unit: silent
+      {"one", 1, 0, 0, 0, kConsoleOut, 0, ""},
+      {"ninety-nine", 99, 0, 0, 0, kConsoleOut, 0, ""},
   };
-  for (const auto& row : rows) {
-    console.str("");
-    EXPECT_EQ(OPNUNT(units, dir.file("x"), row.unit, 0, row.access, 0, 0, row.record_length, 1,
-                     kConsoleOut),
-              row.expected);
-    EXPECT_EQ(console.str(), row.report);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("x")));
+  for (const auto& [name, unit, status, access, length, message, code, report] : rows) {
+    f.console.str("");
+    EXPECT_EQ(OPNUNT(f.units, f.dir.file(name), unit, status, access, 0, 0, length, 0, message),
+              code)
+        << name << " on " << unit;
+    EXPECT_EQ(f.console.str(), report) << unit;
+    EXPECT_EQ(fs::exists(f.dir.file(name)), code == 0 || code == -EEXIST) << name;
+    EXPECT_TRUE(unit < 1 || unit > 99 || f.units.is_connected(unit) == (code == 0)) << unit;
   }
 }
 
-TEST_F(OPNUNTTest, UnitsOneAndNinetyNineAreLegal) {
-  EXPECT_EQ(OPNUNT(units, dir.file("a"), 1, 0, 0, 0, 0, 0, 0, 0), 0);
-  EXPECT_EQ(OPNUNT(units, dir.file("b"), 99, 0, 0, 0, 0, 0, 0, 0), 0);
-  EXPECT_TRUE(units.is_connected(1));
-  EXPECT_TRUE(units.is_connected(99));
+// The characteristics lines of an open notice.
+std::string settings(const std::string& status, const std::string& access, const std::string& form,
+                     const std::string& length, const std::string& blank) {
+  return "          STATUS =" + status + "\n          ACCESS =" + access +
+         "\n          FORM   =" + form + "\n          LENGTH =" + length +
+         " WORDS/BYTES PER RECORD (SECTOR)\n" +
+         (blank.empty() ? "" : "          BLANK  =" + blank + "\n");
 }
 
-TEST_F(OPNUNTTest, NoticeDescribesTheSettings) {
-  const struct {
-    int status, access, form, blank, record_length;
-    const char* lines;
-  } rows[] = {
-      {0, 0, 0, 0, 0,
-       "          STATUS =UNKNOWN\n          ACCESS =SEQUENTIAL\n          FORM   =FORMATTED  \n"
-       "          LENGTH =    0 WORDS/BYTES PER RECORD (SECTOR)\n          BLANK  =NULL\n"},
-      {0, 20, 1, 1, 10,
-       "          STATUS =UNKNOWN\n          ACCESS =DIRECT    \n          FORM   =FORMATTED  \n"
-       "          LENGTH =   40 WORDS/BYTES PER RECORD (SECTOR)\n          BLANK  =ZERO\n"},
-      {0, 20, 2, 1, 10,
-       "          STATUS =UNKNOWN\n          ACCESS =DIRECT    \n          FORM   =UNFORMATTED\n"
-       "          LENGTH =   10 WORDS/BYTES PER RECORD (SECTOR)\n"},
-      {0, 30, 0, 0, 0,
-       "          STATUS =UNKNOWN\n          ACCESS =DIRECT    \n          FORM   =UNFORMATTED\n"
-       "          LENGTH =  128 WORDS/BYTES PER RECORD (SECTOR)\n"},
-      {3, 30, 1, 0, 0,
-       "          STATUS =NEW    \n          ACCESS =DIRECT    \n          FORM   =FORMATTED  \n"
-       "          LENGTH =  128 WORDS/BYTES PER RECORD (SECTOR)\n          BLANK  =NULL\n"},
+TEST(OPNUNT, NoticeDescribesTheSettings) {
+  Files f;
+  // Status, access, form, blank and record length codes; the lines printed.
+  const std::tuple<int, int, int, int, int, std::string> rows[] = {
+      {0, 0, 0, 0, 0, settings("UNKNOWN", "SEQUENTIAL", "FORMATTED  ", "    0", "NULL")},
+      {0, 20, 1, 1, 10, settings("UNKNOWN", "DIRECT    ", "FORMATTED  ", "   40", "ZERO")},
+      {3, 20, 2, 1, 10, settings("NEW    ", "DIRECT    ", "UNFORMATTED", "   10", "")},
+      {0, 30, 0, 0, 0, settings("UNKNOWN", "DIRECT    ", "UNFORMATTED", "  128", "")},
+      {4, 0, 0, 0, 0, settings("SCRATCH", "SEQUENTIAL", "FORMATTED  ", "    0", "NULL")},
   };
-  int n = 0;
-  for (const auto& row : rows) {
-    const std::string name = dir.file("notice" + std::to_string(n++));
-    console.str("");
-    ASSERT_EQ(OPNUNT(units, name, 30, row.status, row.access, row.form, row.blank,
-                     row.record_length, 1, kConsoleOut),
-              0);
-    EXPECT_EQ(console.str(), "\n\n\n     FILE  " + name +
-                                 "\n     IS OPENED ON UNIT NO.  30\n     FILE CHARACTERISTICS :\n" +
-                                 row.lines);
+  for (const auto& [status, access, form, blank, length, lines] : rows) {
+    const std::string name = f.dir.file("notice" + std::to_string(access + status));
+    f.console.str("");
+    ASSERT_EQ(OPNUNT(f.units, name, 30, status, access, form, blank, length, 1, kConsoleOut), 0);
+    const bool scratch = status == 4;  // a scratch file ignores the name
+    EXPECT_EQ(fs::exists(name), !scratch);
+    EXPECT_EQ(f.console.str(),
+              "\n\n\n     " + (scratch ? "A SCRATCH FILE " : "FILE  " + name + "\n     ") +
+                  "IS OPENED ON UNIT NO.  30\n     FILE CHARACTERISTICS :\n" + lines);
+  }
+  ASSERT_NE(f.units.output(30), nullptr);
+  *f.units.output(30) << "scratch\n";
+  EXPECT_EQ(f.units.close(30), 0);
+}
+
+// In this order: mode -1 repeats the previous call's status, UNKNOWN at first.
+// Names lose their trailing blanks only.
+TEST(OPNFIL, ModesAndNames) {
+  Files f;
+  f.dir.write(" lead", "x");
+  const std::string missing = f.dir.file("missing"), folder = f.dir.path().string();
+  const std::tuple<std::string, int, int, bool> rows[] = {
+      {f.dir.file("first"), -1, 0, true},
+      {missing, 1, -1, false},
+      {missing, -1, -1, false},
+      {missing, 0, 0, true},
+      {f.dir.file(" lead") + "   ", 1, 0, true},
+      {"      ", 0, -1, false},
+      {folder, 1, -1, true},
+      {folder, 0, -1, true},
+      {std::string("a\0b", 3), 0, -1, false},
+  };
+  for (const auto& [name, mode, expected, exists] : rows) {
+    EXPECT_EQ(OPNFIL(f.units, name, 21, mode), expected) << name << " mode " << mode;
+    EXPECT_EQ(fs::exists(name.substr(0, name.find_last_not_of(' ') + 1)), exists) << name;
+  }
+  EXPECT_EQ(f.console.str(), "");
+}
+
+// An output keeps its old content until the first write; reopening a unit
+// closes (and flushes) the file it had. Two names of one file have one identity.
+TEST(OPNFIL, OutputsAndIdentities) {
+  Files f;
+  const std::string plot = f.dir.write("plot", "old\n"), cycles = f.dir.file("cycles");
+  ASSERT_EQ(OPNFIL(f.units, plot, kOutputSlot, 0), 0);
+  ASSERT_EQ(OPNFIL(f.units, cycles, kOutputSlot, 0), 0);
+  EXPECT_EQ(read_file(plot), "old\n");
+  *f.units.output(kOutputSlot) << "cycles\n";
+  ASSERT_EQ(OPNFIL(f.units, plot, kOutputSlot, 0), 0);
+  EXPECT_EQ(read_file(cycles), "cycles\n");
+  *f.units.output(kOutputSlot) << "new\n";
+  ASSERT_EQ(OPNFIL(f.units, cycles, kSeriesUnit, 1), 0);
+  ASSERT_EQ(OPNFIL(f.units, f.dir.path().string() + "/./cycles", kPrintUnit, 0), 0);
+  EXPECT_EQ(f.units.identity(kSeriesUnit), f.units.identity(kPrintUnit));
+  EXPECT_NE(f.units.identity(kSeriesUnit), f.units.identity(kOutputSlot));
+  EXPECT_EQ(f.units.output(kSeriesUnit), nullptr);  // inputs are never written
+  EXPECT_EQ(f.units.close(kOutputSlot), 0);
+  EXPECT_EQ(read_file(plot), "new\n");
+}
+
+TEST(OPNFIL, WriteFailureIsKept) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  Files f;
+  ASSERT_EQ(OPNFIL(f.units, "/dev/full", kPrintUnit, 0), 0);
+  *f.units.output(kPrintUnit) << "lost\n";
+  EXPECT_EQ(f.units.close(kPrintUnit), -ENOSPC);
+  ASSERT_TRUE(f.units.write_failure().has_value());
+  EXPECT_TRUE(f.units.write_failure()->name == "/dev/full" &&
+              f.units.write_failure()->error == ENOSPC);
+}
+
+using Lines = std::vector<std::string>;
+
+Lines read_all(const std::string& content, std::size_t block) {
+  TempDir dir;
+  const int fd = ::open(dir.write("lines", content).c_str(), O_RDONLY);
+  LineReader reader(fd, 10, block);
+  Lines lines;
+  std::string_view line;
+  while (reader.next(line) == LineReader::Status::line) {
+    lines.emplace_back(line);
+    EXPECT_EQ(reader.line_number(), static_cast<std::int64_t>(lines.size()));
+  }
+  ::close(fd);
+  return lines;
+}
+
+TEST(LineReader, Rows) {
+  const std::string long_line(50000, 'x');
+  const std::pair<std::string, Lines> rows[] = {
+      {"", {}},
+      {"a\r\n\nb", {"a", "", "b"}},
+      {"a\rb\n", {"a\rb"}},
+      {"a\r", {"a"}},
+      {"0123456789abc\r\nx\n", {"0123456789", "x"}},
+      {std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
+      {"first\n" + long_line + "\nlast\n", {"first", "xxxxxxxxxx", "last"}},
+      {long_line, {"xxxxxxxxxx"}},
+  };
+  // Every block size, down to the smallest, gives the same lines of at most
+  // 10 characters; lines longer than the block are cut and the rest skipped.
+  for (const auto& [content, expected] : rows) {
+    for (std::size_t block : {1u, 3u, 12u, 4096u, 1u << 20})
+      EXPECT_EQ(read_all(content, block), expected) << content.substr(0, 20) << " block " << block;
   }
 }
 
-TEST_F(OPNUNTTest, ScratchFileIgnoresTheName) {
-  ASSERT_EQ(OPNUNT(units, "", 40, 4, 0, 0, 0, 0, 1, kConsoleOut), 0);
-  EXPECT_EQ(console.str(),
-            "\n\n\n     A SCRATCH FILE IS OPENED ON UNIT NO.  40\n     FILE CHARACTERISTICS :\n"
-            "          STATUS =SCRATCH\n          ACCESS =SEQUENTIAL\n"
-            "          FORM   =FORMATTED  \n"
-            "          LENGTH =    0 WORDS/BYTES PER RECORD (SECTOR)\n          BLANK  =NULL\n");
-  ASSERT_NE(units.output(40), nullptr);
-  *units.output(40) << "scratch\n";
-  EXPECT_EQ(units.close(40), 0);
-}
-
-TEST_F(OPNUNTTest, FailedOpenReportsTheSystemErrorNumber) {
-  const int code = OPNUNT(units, dir.file("missing"), 21, 2, 0, 0, 0, 0, 0, kConsoleOut);
-  EXPECT_EQ(code, -ENOENT);
-  EXPECT_EQ(console.str(), "\n\n\n *** ERROR DURING OPENING OF FILE UNIT   21\n     ERROR CODE =" +
-                               std::string(ENOENT < 10 ? "    " : "   ") + std::to_string(ENOENT) +
-                               "  (SYSTEM PARAMETER)\n");
-  EXPECT_FALSE(units.is_connected(21));
-}
-
-TEST_F(OPNUNTTest, NewStatusRefusesAnExistingFile) {
-  const std::string name = dir.write("exists", "x");
-  EXPECT_EQ(OPNUNT(units, name, 30, 3, 0, 0, 0, 0, 0, 0), -EEXIST);
-}
-
-TEST_F(OPNUNTTest, SilentWithoutMessageUnit) {
-  EXPECT_EQ(OPNUNT(units, "", 21, 2, 0, 0, 0, 0, 1, -1), -ENOENT);
-  EXPECT_EQ(OPNUNT(units, "x", 0, 2, 0, 0, 0, 0, 1, 0), kIllegalUnit);
-  EXPECT_EQ(console.str(), "");
-}
-
-class OPNFILTest : public OPNUNTTest {};
-
-TEST_F(OPNFILTest, ModesDecideWhetherTheFileMustExist) {
-  const std::string missing = dir.file("missing");
-  EXPECT_EQ(OPNFIL(units, missing, 21, 1), -1);
-  EXPECT_FALSE(std::filesystem::exists(missing));
-  EXPECT_EQ(OPNFIL(units, missing, 21, -1), -1);  // repeats "must exist"
-  EXPECT_EQ(OPNFIL(units, missing, 20, 0), 0);
-  EXPECT_TRUE(std::filesystem::exists(missing));
-  EXPECT_EQ(console.str(), "");
-}
-
-TEST_F(OPNFILTest, NegativeModeFirstCreates) {
-  const std::string name = dir.file("first");
-  EXPECT_EQ(OPNFIL(units, name, 20, -1), 0);
-  EXPECT_TRUE(std::filesystem::exists(name));
-}
-
-TEST_F(OPNFILTest, NamesLoseTrailingBlanksOnly) {
-  dir.write(" lead", "x");
-  EXPECT_EQ(OPNFIL(units, dir.file(" lead") + "     ", 21, 1), 0);
-  EXPECT_EQ(OPNFIL(units, "", 21, 1), -1);
-  EXPECT_EQ(OPNFIL(units, "      ", 20, 0), -1);
-  EXPECT_EQ(OPNFIL(units, dir.path().string(), 21, 1), -1);  // a folder is no file
-  EXPECT_EQ(OPNFIL(units, dir.path().string(), 20, 0), -1);
-  EXPECT_EQ(OPNFIL(units, std::string("a\0b", 3), 20, 0), -1);
-}
-
-TEST_F(OPNFILTest, OutputKeepsOldContentUntilTheFirstWrite) {
-  const std::string name = dir.write("print", "old content\n");
-  ASSERT_EQ(OPNFIL(units, name, kPrintUnit, 0), 0);
-  EXPECT_EQ(units.close(kPrintUnit), 0);
-  EXPECT_EQ(read_file(name), "old content\n");
-
-  ASSERT_EQ(OPNFIL(units, name, kPrintUnit, 0), 0);
-  *units.output(kPrintUnit) << "new\n";
-  EXPECT_EQ(units.close(kPrintUnit), 0);
-  EXPECT_EQ(read_file(name), "new\n");
-}
-
-TEST_F(OPNFILTest, ReopeningAUnitClosesTheFirstFile) {
-  ASSERT_EQ(OPNFIL(units, dir.file("plot"), kOutputSlot, 0), 0);
-  *units.output(kOutputSlot) << "plot\n";
-  ASSERT_EQ(OPNFIL(units, dir.file("cycles"), kOutputSlot, 0), 0);
-  *units.output(kOutputSlot) << "cycles\n";
-  EXPECT_EQ(units.close(kOutputSlot), 0);
-  EXPECT_EQ(read_file(dir.file("plot")), "plot\n");
-  EXPECT_EQ(read_file(dir.file("cycles")), "cycles\n");
-}
-
-TEST_F(OPNFILTest, SameFileUnderTwoNamesHasOneIdentity) {
-  dir.write("series", "0 1\n");
-  ASSERT_EQ(OPNFIL(units, dir.file("series"), kSeriesUnit, 1), 0);
-  ASSERT_EQ(OPNFIL(units, dir.path().string() + "/./series", kPrintUnit, 0), 0);
-  ASSERT_EQ(OPNFIL(units, dir.file("other"), kOutputSlot, 0), 0);
-  EXPECT_EQ(units.identity(kSeriesUnit), units.identity(kPrintUnit));
-  EXPECT_NE(units.identity(kSeriesUnit), units.identity(kOutputSlot));
-  EXPECT_EQ(units.output(kSeriesUnit), nullptr);  // inputs are never written
-}
-
-TEST_F(OPNFILTest, WriteFailureIsKept) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  ASSERT_EQ(OPNFIL(units, "/dev/full", kPrintUnit, 0), 0);
-  *units.output(kPrintUnit) << "lost\n";
-  EXPECT_EQ(units.close(kPrintUnit), -ENOSPC);
-  ASSERT_TRUE(units.write_failure().has_value());
-  EXPECT_EQ(units.write_failure()->name, "/dev/full");
-  EXPECT_EQ(units.write_failure()->error, ENOSPC);
+TEST(LineReader, ReadErrorIsReported) {
+  TempDir dir;
+  const int fd = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+  LineReader reader(fd);
+  std::string_view line;
+  EXPECT_EQ(reader.next(line), LineReader::Status::error);
+  EXPECT_EQ(reader.error(), EISDIR);
+  ::close(fd);
 }
 
 }  // namespace
