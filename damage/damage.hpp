@@ -68,9 +68,10 @@ struct DmgOut {
 // (or "... from DMG02A  \n") on `print`; `block_opt` and `dmg_out` are not
 // written and `hist` holds no result.
 //
-// `hist` must have room for max(series.size(), 500) values. Nothing is
-// allocated; the series may hold more than 2^31 values as long as its number
-// of turning points fits in an int.
+// `hist` must have room for max(series.size(), 500) values; it may be the
+// series' own storage (starting at its first value), since each turning point
+// is written behind the values still to be read. Nothing is allocated; the series may hold more
+// than 2^31 values as long as its number of turning points fits in an int.
 [[nodiscard]] int DMG02(std::span<const float> series, std::span<float> hist,
                         std::span<const double> sn_curve, const CurveOpt& curve_opt,
                         BlockOpt& block_opt, DmgOut& dmg_out, std::ostream& print);

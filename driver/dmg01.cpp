@@ -199,23 +199,24 @@ int run(textio::UnitTable& units, std::ostream& err) {
   const Settings settings = ask_settings(dialogue, units);
   sncurve::Record record{};
   const CurveChoice curve = choose_curve(dialogue, units, catalogue, record);
-  const SeriesData data = read_time_series(dialogue, units, settings);
+  SeriesData data = read_time_series(dialogue, units, settings);
   std::string title;
   if (curve.from_file) title = read_curve_file(dialogue, units, curve, record);
 
-  // The damage computation works on its own array of the series' size (at
-  // least 500, for the block counts it leaves there).
+  // The series is needed for nothing after the computation, so its own
+  // storage (at least 500 values, for the block counts) is the work array:
+  // the turning points are written behind the values still to be read.
   const damage::CurveOpt curve_opt{settings.thickness, settings.scf};
   damage::BlockOpt block_opt;
   block_opt.force_unit_factor = settings.force_unit_factor;
   block_opt.n_blocks = static_cast<double>(settings.blocks_asked);
   damage::DmgOut dmg_out;
-  std::vector<float> hist;
-  hist.reserve(std::max<std::size_t>(data.series.size(), 500));
-  prefer_huge_pages(hist.data(), hist.capacity() * sizeof(float));
-  hist.resize(hist.capacity(), 0.0f);
+  const std::size_t n_steps = data.series.size();
+  if (data.series.size() < 500) data.series.resize(500, 0.0f);
+  const std::span<const float> series(data.series.data(), n_steps);
+  const std::span<float> hist(data.series);
   std::ostream& print = *units.output(textio::kPrintUnit);
-  if (damage::DMG02(data.series, hist, record, curve_opt, block_opt, dmg_out, print) != 0) {
+  if (damage::DMG02(series, hist, record, curve_opt, block_opt, dmg_out, print) != 0) {
     print.flush();
     const std::string_view name = textio::trimmed(settings.print_name);
     err << "skaldur: the damage computation failed; its messages are in the print file '"
@@ -224,7 +225,7 @@ int run(textio::UnitTable& units, std::ostream& err) {
   }
 
   ReportData report;
-  report.n_steps = static_cast<std::int64_t>(data.series.size());
+  report.n_steps = static_cast<std::int64_t>(n_steps);
   report.simulation_length = data.simulation_length;
   report.force_unit_factor = settings.force_unit_factor;
   report.scf = settings.scf;
@@ -238,7 +239,9 @@ int run(textio::UnitTable& units, std::ostream& err) {
   report.ts_range = dmg_out.ts_range;
   report.n_blocks = block_opt.n_blocks;
   report.bloc_len = block_opt.bloc_len;
-  report.hist = hist;
+  // Without a swing in the series nothing was counted (the block length was
+  // never set), and no block holds a cycle.
+  if (block_opt.bloc_len > 0.0) report.hist = hist;
   write_console_results(dialogue.out(), report);
   write_summary(print, report);
   // Outputs may not overwrite the input files, nor the summary just written.

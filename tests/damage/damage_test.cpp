@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numeric>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -95,6 +96,29 @@ TEST(DMG02, BlocksAsked) {
 
 // Nothing to count is no failure: status 0, and nothing written at all. After
 // a failure only the messages are written.
+// The run hands the series' own storage over as the work array: the turning
+// points are written behind the values still to be read.
+TEST(DMG02, WorkArrayMayBeTheSeriesItself) {
+  std::mt19937 rng(5);
+  std::normal_distribution<float> step(0.0f, 1.0f);
+  std::vector<float> walk(20000);
+  float level = 0.0f;
+  for (float& x : walk)
+    x = level += step(rng);
+  const Outcome apart = run(walk, record(2), 40);
+  std::vector<float> shared = walk;
+  BlockOpt block_opt{1.0, 40, 0};
+  DmgOut dmg_out;
+  std::ostringstream print;
+  ASSERT_EQ(DMG02(std::span<const float>(shared), shared, record(2), {0.0, 1.0}, block_opt, dmg_out,
+                  print),
+            0);
+  EXPECT_EQ(dmg_out.damage, apart.dmg_out.damage);
+  EXPECT_EQ(dmg_out.n_cycles, apart.dmg_out.n_cycles);
+  EXPECT_EQ(std::vector<float>(shared.begin(), shared.begin() + 40),
+            std::vector<float>(apart.hist.begin(), apart.hist.begin() + 40));
+}
+
 TEST(DMG02, OutputsKeptWhenNothingIsComputed) {
   const std::string too_short = "\n  *** ERROR IN RAINFLW ***\n\n      Too short time series\n";
   const std::string dmg02 = "\n  *** ERROR IN DMG02 ***\n      Error return from ";
