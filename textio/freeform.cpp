@@ -106,11 +106,12 @@ Result<double, ReadError> convert_checked(std::string_view text, std::size_t d_e
 
 namespace {
 
-// The end of a real read from the front of a text, or nullptr when the text
-// does not start with one.
+// The end of the real at the front of a text (nullptr when the text does not
+// start with one) and whether its value could be held: a number out of range
+// still has its end, so that a caller first checks what follows it.
 struct RealPrefix {
   const char* stop = nullptr;
-  ReadError error = ReadError::bad_number;
+  std::optional<ReadError> error;
 };
 
 // Eight digit characters already turned into the values 0 to 9 (first digit
@@ -161,9 +162,9 @@ inline const char* read_digits(const char* p, const char* const end, std::uint64
                                               std::size_t d_exponent, double& out) {
   const auto slow =
       convert_checked(std::string_view(first, static_cast<std::size_t>(p - first)), d_exponent);
-  if (!slow) return {nullptr, slow.error()};
+  if (!slow) return {p, slow.error()};
   out = *slow;
-  return {p, ReadError{}};
+  return {p, std::nullopt};
 }
 
 RealPrefix read_real_prefix(const char* const first, const char* const end, double& out) {
@@ -208,7 +209,7 @@ RealPrefix read_real_prefix(const char* const first, const char* const end, doub
     double value = static_cast<double>(digits_value);
     value = scale < 0 ? value / kExactPowers[-scale] : value * kExactPowers[scale];
     out = negative ? -value : value;
-    return {p, ReadError{}};
+    return {p, std::nullopt};
   }
   return read_real_slowly(first, p, d_exponent, out);
 }
@@ -250,7 +251,10 @@ bool read_reals(std::string_view text, std::span<double> values) {
     }
     if (p == end || *p == '/') return false;
     const RealPrefix prefix = read_real_prefix(p, end, value);
-    if (prefix.stop == nullptr || (prefix.stop != end && !ends_value(*prefix.stop))) return false;
+    if (prefix.stop == nullptr || prefix.error ||
+        (prefix.stop != end && !ends_value(*prefix.stop))) {
+      return false;
+    }
     p = prefix.stop;
     after_value = true;
   }
@@ -261,8 +265,8 @@ Result<double, ReadError> convert_real(std::string_view text) {
   double value = 0.0;
   const char* const end = text.data() + text.size();
   const RealPrefix prefix = read_real_prefix(text.data(), end, value);
-  if (prefix.stop == nullptr) return fail(prefix.error);
   if (prefix.stop != end) return fail(ReadError::bad_number);
+  if (prefix.error) return fail(*prefix.error);
   return value;
 }
 
@@ -322,10 +326,11 @@ Result<double, ReadError> FreeFormReader::real() {
     value_text_ = text_.substr(pos_, length);
     pos_ += length;
     after_value_ = true;
+    if (prefix.error) return fail(*prefix.error);
     return value;
   }
   take_value();
-  return fail(prefix.stop == nullptr ? prefix.error : ReadError::bad_number);
+  return fail(ReadError::bad_number);
 }
 
 Result<std::int32_t, ReadError> FreeFormReader::whole() {

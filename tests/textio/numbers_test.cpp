@@ -113,6 +113,7 @@ const std::tuple<const char*, int, Values, std::optional<ReadError>> kRows[] = {
     {"3*1.0", 1, {}, bad_number},
     {"12abc", 1, {}, bad_number},
     {"1e400", 1, {}, out_of_range},
+    {"1e400x", 1, {}, bad_number},  // the form fails before the range
     {"1e99999999999999999999", 1, {}, out_of_range},
     {",5", 1, {}, null_value},
     {"1, ,2", 2, {1.0}, null_value},
