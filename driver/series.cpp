@@ -67,6 +67,7 @@ struct LineRules {
   std::size_t per_line = 1;
   std::size_t column = 2;
   TimeWindow window;
+  std::size_t width = textio::kLineWidth;  // lines are read through this many characters
 };
 
 constexpr std::size_t kMostValues =
@@ -110,7 +111,7 @@ void read_chunk(std::string_view text, const LineRules& rules, std::size_t limit
     p = nl != nullptr ? line_end + 1 : end;
     ++result.lines;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    line = line.substr(0, std::min(line.size(), textio::kLineWidth));
+    line = line.substr(0, std::min(line.size(), rules.width));
     if (is_comment(line) || is_blank(line)) continue;
 
     const auto stop = [&](ChunkResult::Stop kind, std::string what) {
@@ -147,9 +148,10 @@ struct StretchBuffer {
 // line longer than a stretch is kept through its first characters only.
 class ChunkSource {
  public:
-  ChunkSource(int fd, std::string_view unread, std::size_t chunk_bytes)
+  ChunkSource(int fd, std::string_view unread, std::size_t chunk_bytes, std::size_t width)
       : fd_(fd),
-        chunk_bytes_(std::max(chunk_bytes, textio::kLineWidth + 2)),
+        width_(width),
+        chunk_bytes_(std::max(chunk_bytes, width + 2)),
         carry_(unread.begin(), unread.end()) {}
 
   // Fills `buffer` with the next stretch and points `text` at it; false at
@@ -185,7 +187,7 @@ class ChunkSource {
     // One line fills the whole stretch: keep its head (one character more
     // than is read, so a carriage return at the cut is no line end) and skip
     // the rest of it.
-    const std::size_t head = textio::kLineWidth + 1;
+    const std::size_t head = width_ + 1;
     while (!eof_) {
       const std::size_t n = read_some(data + head, buffer.capacity - head);
       if (error_ != 0) return false;
@@ -215,6 +217,7 @@ class ChunkSource {
   }
 
   int fd_;
+  std::size_t width_;
   std::size_t chunk_bytes_;
   std::vector<char> carry_;
   bool eof_ = false;
@@ -227,7 +230,7 @@ class ChunkSource {
 // reading line by line. Returns false with `error` filled.
 bool read_rest(int fd, std::string_view unread, std::int64_t lines_before, const LineRules& rules,
                const ReadTuning& tuning, SeriesData& data, double& line_time, SeriesError& error) {
-  ChunkSource source(fd, unread, tuning.chunk_bytes);
+  ChunkSource source(fd, unread, tuning.chunk_bytes, rules.width);
   const bool two_threads = tuning.two_threads && std::thread::hardware_concurrency() > 1;
   StretchBuffer store_a;
   StretchBuffer store_b;
@@ -369,7 +372,7 @@ bool read_series(textio::LineReader& lines, const TimeWindow& window,
     break;  // the rest of the file is read in stretches
   }
   if (!data.series.empty()) {
-    const LineRules rules{per_line, column, window};
+    const LineRules rules{per_line, column, window, lines.width()};
     if (!read_rest(lines.descriptor(), lines.release_unread(), lines.line_number(), rules, tuning,
                    data, line_time, error)) {
       return false;

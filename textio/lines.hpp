@@ -25,6 +25,9 @@ class LineReader {
   // returns end or error (see error()).
   [[nodiscard]] Status next(std::string_view& line);
 
+  // Lines are cut after this many characters.
+  [[nodiscard]] std::size_t width() const { return width_; }
+
   // The file descriptor read from.
   [[nodiscard]] int descriptor() const { return fd_; }
 
