@@ -240,6 +240,7 @@ bool read_rest(int fd, std::string_view unread, std::int64_t lines_before, const
   std::int64_t bytes_seen = 0;
   struct stat info {};
   const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  bool reserved = false;
 
   // Takes one stretch's result; true when the reading goes on.
   const auto take = [&](ChunkResult& r, bool& failed) {
@@ -281,16 +282,18 @@ bool read_rest(int fd, std::string_view unread, std::int64_t lines_before, const
       }
       if (!take(rb, failed)) return !failed;
     }
-    // Room for the rest of the file, judged by the lines read so far, so that
-    // the series grows once instead of doubling past its size.
+    // Room for the rest of the file, judged by the lines of the first
+    // stretches, so that the series is allocated once instead of doubling
+    // (and copying) its way past its size.
     bytes_seen += static_cast<std::int64_t>(a.size() + b.size());
-    if (sized && base > lines_before && data.series.size() == data.series.capacity()) {
+    if (sized && !reserved && base > lines_before) {
+      reserved = true;
       const double per_line =
           static_cast<double>(bytes_seen) / static_cast<double>(base - lines_before);
       const auto left = static_cast<double>(info.st_size - ::lseek(fd, 0, SEEK_CUR));
       const auto expected =
           data.series.size() + static_cast<std::size_t>(1.02 * left / per_line) + 1024;
-      data.series.reserve(std::min(expected, kMostValues));
+      if (expected > data.series.capacity()) data.series.reserve(std::min(expected, kMostValues));
       prefer_huge_pages(data.series.data(), data.series.capacity() * sizeof(float));
     }
   }
