@@ -100,22 +100,22 @@ void Dialogue::conversion_error(const Question& q, std::string_view answer, std:
                       "'"};
 }
 
-double Dialogue::ask_real(const Question& q, double default_value) {
+template <class T, class Read>
+T Dialogue::ask_number(const Question& q, T default_value, Read read) {
   const std::string answer = ask(q);
   if (answer.empty() || answer.front() == ' ') return default_value;
   textio::FreeFormReader reader(answer);
-  const auto value = reader.real();
+  const auto value = (reader.*read)();
   if (!value) conversion_error(q, answer, reader.value_text(), textio::describe(value.error()));
   return *value;
 }
 
+double Dialogue::ask_real(const Question& q, double default_value) {
+  return ask_number(q, default_value, &textio::FreeFormReader::real);
+}
+
 std::int32_t Dialogue::ask_whole(const Question& q, std::int32_t default_value) {
-  const std::string answer = ask(q);
-  if (answer.empty() || answer.front() == ' ') return default_value;
-  textio::FreeFormReader reader(answer);
-  const auto value = reader.whole();
-  if (!value) conversion_error(q, answer, reader.value_text(), textio::describe(value.error()));
-  return *value;
+  return ask_number(q, default_value, &textio::FreeFormReader::whole);
 }
 
 char Dialogue::ask_letter(const Question& q) {

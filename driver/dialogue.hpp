@@ -76,6 +76,9 @@ class Dialogue {
 
  private:
   std::string read_line(const Question& q, std::size_t width);
+  // The empty test, then `read` on a FreeFormReader of the answer.
+  template <class T, class Read>
+  T ask_number(const Question& q, T default_value, Read read);
   [[noreturn]] void conversion_error(const Question& q, std::string_view answer,
                                      std::string_view value, std::string_view why);
 
