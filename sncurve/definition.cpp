@@ -23,16 +23,6 @@ constexpr std::array<std::string_view, 3> kCountNames = {"nSNlin", "nParPerLin",
 constexpr std::array<std::string_view, 3> kSegmentNames = {"LogA", "m", "nBreak"};
 constexpr std::array<std::string_view, 4> kFixedNames = {"SigBreak", "thick", "k", "kHigh"};
 
-bool is_comment(std::string_view line) {
-  if (line.empty()) return false;
-  const char c = line.front();
-  return c == '$' || c == '#' || c == '!' || c == '\'';
-}
-
-bool is_blank(std::string_view line) {
-  return line.find_first_not_of(' ') == std::string_view::npos;
-}
-
 std::string fixed_name(std::size_t index) {
   if (index < kFixedNames.size()) return std::string(kFixedNames[index]);
   return "fixed parameter " + std::to_string(index + 1);
@@ -85,7 +75,7 @@ bool read_definition(textio::LineReader& lines, std::span<double> record, std::s
                   std::string("the file cannot be read: ") + std::strerror(lines.error()));
     }
     if (status == textio::LineReader::Status::end) break;
-    if (is_comment(line) || is_blank(line)) continue;
+    if (textio::is_comment_line(line) || textio::is_blank_line(line)) continue;
     const std::int64_t number = lines.line_number();
 
     if (next == Next::title_line) {
