@@ -3,16 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "damage/damage.hpp"
+#include "damage/assess.hpp"
 #include "driver/dialogue.hpp"
 #include "driver/report.hpp"
 #include "driver/run_end.hpp"
-#include "driver/series.hpp"
+#include "series/series.hpp"
 #include "sncurve/catalogue.hpp"
 #include "sncurve/definition.hpp"
 #include "sncurve/record.hpp"
@@ -67,7 +69,7 @@ void write_banner(std::ostream& out) {
 struct Settings {
   std::string print_name;
   std::string series_name;
-  TimeWindow window;
+  series::TimeWindow window;
   double force_unit_factor = 1.0e-6;
   double scf = 1.0;
   double thickness = 0.0;
@@ -104,22 +106,34 @@ int ask_column(Dialogue& dialogue, int columns) {
   }
 }
 
-SeriesData read_time_series(Dialogue& dialogue, textio::UnitTable& units,
-                            const Settings& settings) {
+series::Record read_time_series(Dialogue& dialogue, textio::UnitTable& units,
+                                const Settings& settings) {
   textio::LineReader lines(units.descriptor(textio::kSeriesUnit));
-  SeriesData data;
-  SeriesError error;
-  const auto choose = [&](int columns) { return ask_column(dialogue, columns); };
-  if (!read_series(lines, settings.window, choose, data, error)) {
-    throw RunEnd{2, "skaldur: " + std::string(textio::trimmed(settings.series_name)) + ", line " +
-                        std::to_string(error.line) + ": " + error.what + ": '" +
-                        printable(error.text) + "'"};
+  // The column question may end the run: the reader is left by a message,
+  // and the end is taken up again once it has returned.
+  std::optional<RunEnd> ended;
+  const auto choose =
+      [&](const series::Layout& layout) -> textio::Result<std::vector<int>, std::string> {
+    try {
+      return std::vector<int>{ask_column(dialogue, layout.columns)};
+    } catch (RunEnd& end) {
+      ended = std::move(end);
+      return textio::fail(std::string("the run ended"));
+    }
+  };
+  auto record = series::read_columns(lines, settings.window, choose);
+  if (ended) throw std::move(*ended);
+  if (!record) {
+    const series::ReadError& error = record.error();
+    throw RunEnd{kExitBadInput, "skaldur: " + std::string(textio::trimmed(settings.series_name)) +
+                                    ", line " + std::to_string(error.line) + ": " + error.what +
+                                    ": '" + printable(error.text) + "'"};
   }
   std::ostream& out = dialogue.out();
-  out << " Number of steps in Time Series:"
-      << format_int(static_cast<std::int64_t>(data.series.size()), 12) << '\n';
-  out << " Simulation Length             :" << format_fixed(data.simulation_length, 12, 3) << '\n';
-  return data;
+  out << " Number of steps in Time Series:" << format_int(record->n_steps, 12) << '\n';
+  out << " Simulation Length             :" << format_fixed(record->simulation_length, 12, 3)
+      << '\n';
+  return std::move(record).value();
 }
 
 // Lists the catalogue on the console.
@@ -199,24 +213,23 @@ int run(textio::UnitTable& units, std::ostream& err) {
   const Settings settings = ask_settings(dialogue, units);
   sncurve::Record record{};
   const CurveChoice curve = choose_curve(dialogue, units, catalogue, record);
-  SeriesData data = read_time_series(dialogue, units, settings);
+  series::Record data = read_time_series(dialogue, units, settings);
   std::string title;
   if (curve.from_file) title = read_curve_file(dialogue, units, curve, record);
 
   // The series is needed for nothing after the computation, so its own
   // storage (at least 500 values, for the block counts) is the work array:
   // the turning points are written behind the values still to be read.
-  const damage::CurveOpt curve_opt{settings.thickness, settings.scf};
-  damage::BlockOpt block_opt;
-  block_opt.force_unit_factor = settings.force_unit_factor;
-  block_opt.n_blocks = static_cast<double>(settings.blocks_asked);
-  damage::DmgOut dmg_out;
-  const std::size_t n_steps = data.series.size();
-  if (data.series.size() < 500) data.series.resize(500, 0.0f);
-  const std::span<const float> series(data.series.data(), n_steps);
-  const std::span<float> hist(data.series);
+  std::vector<float> stresses =
+      data.columns.empty() ? std::vector<float>{} : std::move(data.columns.front());
+  const std::size_t n_steps = stresses.size();
+  if (stresses.size() < 500) stresses.resize(500, 0.0f);
+  const auto assessment = damage::assess(std::span<const float>(stresses.data(), n_steps), stresses,
+                                         record, {settings.thickness, settings.scf},
+                                         {settings.force_unit_factor, settings.blocks_asked});
   std::ostream& print = *units.output(textio::kPrintUnit);
-  if (damage::DMG02(series, hist, record, curve_opt, block_opt, dmg_out, print) != 0) {
+  if (!assessment) {
+    print << assessment.error().print_text;
     print.flush();
     const std::string_view name = textio::trimmed(settings.print_name);
     err << "skaldur: the damage computation failed; its messages are in the print file '"
@@ -234,14 +247,12 @@ int run(textio::UnitTable& units, std::ostream& err) {
       curve.from_file ? " User Defined SN-Curve         : " + std::string(textio::trimmed(title))
                       : " Selected SN-Curve             : " + curve.display_name;
   report.record = record;
-  report.damage = dmg_out.damage;
-  report.n_cycles = dmg_out.n_cycles;
-  report.ts_range = dmg_out.ts_range;
-  report.n_blocks = block_opt.n_blocks;
-  report.bloc_len = block_opt.bloc_len;
-  // Without a swing in the series nothing was counted (the block length was
-  // never set), and no block holds a cycle.
-  if (block_opt.bloc_len > 0.0) report.hist = hist;
+  report.damage = assessment->damage;
+  report.n_cycles = assessment->n_cycles;
+  report.ts_range = assessment->ts_range;
+  report.n_blocks = assessment->n_blocks;
+  report.bloc_len = assessment->bloc_len;
+  report.hist = assessment->hist;
   write_console_results(dialogue.out(), report);
   write_summary(print, report);
   // Outputs may not overwrite the input files, nor the summary just written.

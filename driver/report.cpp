@@ -4,6 +4,7 @@
 #include <limits>
 #include <ostream>
 
+#include "damage/assess.hpp"
 #include "sncurve/echo.hpp"
 #include "textio/format.hpp"
 #include "textio/text.hpp"
@@ -32,7 +33,7 @@ void write_damage_lines(std::ostream& out, const ReportData& data) {
   std::string text = " Computed Damage               : ";
   append_sci(text, data.damage, 15, 5);
   text += "\n Computed Damage per Year      : ";
-  if (const auto per_year = damage_per_year(data.damage, data.simulation_length)) {
+  if (const auto per_year = damage::damage_per_year(data.damage, data.simulation_length)) {
     append_sci(text, *per_year, 15, 5);
   } else {
     text += "      undefined";
@@ -48,17 +49,6 @@ void write_row(std::string& text, double x, double y) {
 }
 
 }  // namespace
-
-std::optional<double> damage_per_year(double damage, double simulation_length) {
-  if (!(simulation_length > 0.0)) return std::nullopt;
-  return damage * 365.0 * 24.0 * 3600.0 / simulation_length;
-}
-
-std::optional<std::int64_t> yearly_factor(double simulation_length) {
-  if (!(simulation_length >= 0.5)) return std::nullopt;
-  if (simulation_length >= static_cast<double>(kSecondsPerYear) + 0.5) return 0;
-  return kSecondsPerYear / std::llround(simulation_length);
-}
 
 void write_console_results(std::ostream& out, const ReportData& data) {
   write_damage_lines(out, data);
@@ -154,7 +144,7 @@ void ask_histogram_files(Dialogue& dialogue, textio::UnitTable& units, const Rep
     write_plot_file(*units.output(textio::kOutputSlot), data);
   }
   if (dialogue.ask_letter(kQ15) == 'y') {
-    const auto yearly = yearly_factor(data.simulation_length);
+    const auto yearly = damage::yearly_factor(data.simulation_length);
     if (!yearly) {
       dialogue.out() << " No cycles per year: simulation length below 0.5\n";
       return;

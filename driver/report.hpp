@@ -29,18 +29,6 @@ struct ReportData {
   std::span<const float> hist;     // cycle count of each block; missing blocks count 0
 };
 
-// Seconds in the year the damage is scaled to: 365 days.
-inline constexpr std::int64_t kSecondsPerYear = 31'536'000;
-
-// The damage of one year: damage x 365 x 24 x 3600 / simulation length, or
-// nothing when the simulation length is not above 0.
-[[nodiscard]] std::optional<double> damage_per_year(double damage, double simulation_length);
-
-// The whole repetitions of the simulated span in one year: 31 536 000 divided
-// by the simulation length rounded to whole seconds, discarding the
-// remainder; nothing when that length is not above 0.
-[[nodiscard]] std::optional<std::int64_t> yearly_factor(double simulation_length);
-
 // The two result lines of the console.
 void write_console_results(std::ostream& out, const ReportData& data);
 

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <string>
 
+#include "damage/assess.hpp"
+
 namespace skaldur::driver {
 namespace {
 
@@ -46,7 +48,7 @@ TEST(PlotFile, TracesTheHistogramOutline) {
 TEST(CyclesPerYearFile, ScalesCountsByWholeRepetitionsOfTheSpan) {
   std::ostringstream file;
   const ReportData data = two_blocks();
-  write_cycles_per_year(file, data, *yearly_factor(data.simulation_length));
+  write_cycles_per_year(file, data, *damage::yearly_factor(data.simulation_length));
   EXPECT_EQ(file.str(), "#" + kStamp +
                             "\n"
                             "#           \n"
@@ -83,11 +85,11 @@ TEST(YearlyFactor, Rows) {
       {0.49, {}},      {0.0, {}},      {-5.0, {}},        {1.0e300, 0},      {std::nan(""), {}},
   };
   for (const auto& row : rows)
-    EXPECT_EQ(yearly_factor(row.length), row.factor) << row.length;
+    EXPECT_EQ(damage::yearly_factor(row.length), row.factor) << row.length;
 }
 
 TEST(DamagePerYear, IsUndefinedWithoutASpanOfTime) {
-  EXPECT_FALSE(damage_per_year(1.0, -1.0).has_value());
+  EXPECT_FALSE(damage::damage_per_year(1.0, -1.0).has_value());
   ReportData data = two_blocks();
   data.damage = 0.001234567;
   data.simulation_length = 0.0;
