@@ -46,8 +46,11 @@ std::string cannot_read(std::string_view name, std::string_view place,
 
 }  // namespace
 
-bool read_definition(textio::LineReader& lines, std::span<double> record, std::string& title,
-                     std::ostream& console, DefinitionError& error) {
+textio::Result<std::string, DefinitionError> read_definition(textio::LineReader& lines,
+                                                             std::span<double> record,
+                                                             std::ostream& console) {
+  using Outcome = textio::Result<std::string, DefinitionError>;
+  std::string title;
   enum class Next { title_line, counts_line, segment_line, fixed_line };
   Next next = Next::title_line;
   std::int64_t n_sn_lin = 0;
@@ -56,11 +59,8 @@ bool read_definition(textio::LineReader& lines, std::span<double> record, std::s
   std::vector<double> fixed;
 
   std::string_view line;
-  const auto stop = [&](std::int64_t line_number, std::string what) {
-    error.line = line_number;
-    error.text.assign(line);
-    error.what = std::move(what);
-    return false;
+  const auto stop = [&](std::int64_t line_number, std::string what) -> Outcome {
+    return textio::fail(DefinitionError{line_number, std::string(line), std::move(what)});
   };
   // Index (from 0) of position 9 + 3 * (j - 1): segment j's LogA.
   const auto segment_index = [](std::int64_t j) {
@@ -159,7 +159,7 @@ bool read_definition(textio::LineReader& lines, std::span<double> record, std::s
       // fixStart = 9 + 3 * nSNlin: where segment nSNlin + 1 would begin.
       std::copy(fixed.begin(), fixed.end(),
                 record.begin() + static_cast<std::ptrdiff_t>(segment_index(n_sn_lin + 1)));
-      return true;
+      return title;
     }
 
     // Past the counts line or a segment line: what comes next.
@@ -168,7 +168,7 @@ bool read_definition(textio::LineReader& lines, std::span<double> record, std::s
     } else if (n_fix_par > 0) {
       next = Next::fixed_line;
     } else {
-      return true;  // no fixed parameter to read
+      return title;  // no fixed parameter to read
     }
   }
 

@@ -1,4 +1,4 @@
-#include "driver/dmg01.hpp"
+#include "dialogue/dmg01.hpp"
 
 #include <algorithm>
 #include <array>
@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "damage/assess.hpp"
-#include "driver/dialogue.hpp"
-#include "driver/report.hpp"
-#include "driver/run_end.hpp"
+#include "dialogue/dialogue.hpp"
+#include "dialogue/run_end.hpp"
+#include "report/report.hpp"
 #include "series/series.hpp"
 #include "sncurve/catalogue.hpp"
 #include "sncurve/definition.hpp"
@@ -24,7 +24,7 @@
 #include "textio/text.hpp"
 #include "textio/units.hpp"
 
-namespace skaldur::driver {
+namespace skaldur::dialogue {
 namespace {
 
 using textio::format_fixed;
@@ -81,9 +81,9 @@ Settings ask_settings(Dialogue& dialogue, textio::UnitTable& units) {
   s.print_name = dialogue.ask_file(kQ1, textio::kPrintUnit, 0, kCannotOpenFile);
   s.series_name = dialogue.ask_file(kQ2, textio::kSeriesUnit, 1, kNonexistingFile);
   if (units.identity(textio::kSeriesUnit) == units.identity(textio::kPrintUnit)) {
-    throw RunEnd{2, "skaldur: the time-series file '" +
-                        std::string(textio::trimmed(s.series_name)) +
-                        "' is the print file; nothing was written"};
+    throw RunEnd{kExitBadInput, "skaldur: the time-series file '" +
+                                    std::string(textio::trimmed(s.series_name)) +
+                                    "' is the print file; nothing was written"};
   }
   s.window.first_time = dialogue.ask_real(kQ3, 0.0);
   s.window.last_time = dialogue.ask_real(kQ4, 1.0e30);
@@ -164,9 +164,9 @@ CurveChoice choose_curve(Dialogue& dialogue, textio::UnitTable& units,
     choice.from_file = true;
     choice.file_name = dialogue.ask_file(kQ11, textio::kCurveUnit, 1, kNonexistingFile);
     if (units.identity(textio::kCurveUnit) == units.identity(textio::kPrintUnit)) {
-      throw RunEnd{2, "skaldur: the SN-curve file '" +
-                          std::string(textio::trimmed(choice.file_name)) +
-                          "' is the print file; nothing was written"};
+      throw RunEnd{kExitBadInput, "skaldur: the SN-curve file '" +
+                                      std::string(textio::trimmed(choice.file_name)) +
+                                      "' is the print file; nothing was written"};
     }
     return choice;
   }
@@ -188,18 +188,40 @@ CurveChoice choose_curve(Dialogue& dialogue, textio::UnitTable& units,
 std::string read_curve_file(Dialogue& dialogue, textio::UnitTable& units, const CurveChoice& choice,
                             sncurve::Record& record) {
   textio::LineReader lines(units.descriptor(textio::kCurveUnit));
-  std::string title;
-  sncurve::DefinitionError error;
-  if (!sncurve::read_definition(lines, record, title, dialogue.out(), error)) {
+  auto title = sncurve::read_definition(lines, record, dialogue.out());
+  if (!title) {
+    const sncurve::DefinitionError& error = title.error();
     std::string where = "skaldur: " + std::string(textio::trimmed(choice.file_name));
     if (error.line > 0) where += ", line " + std::to_string(error.line);
     std::string message = where + ": " + error.what;
     if (!error.text.empty()) message += ": '" + printable(error.text) + "'";
-    throw RunEnd{2, message};
+    throw RunEnd{kExitBadInput, message};
   }
-  return title;
+  return std::move(title).value();
 }
 
+// Questions 13 to 16 and the files they ask for. Outputs may not overwrite
+// the input files, nor the summary just written: such a name is refused and
+// asked for again.
+void ask_histogram_files(Dialogue& dialogue, textio::UnitTable& units,
+                         const damage::Assessment& result, const report::RunFacts& facts) {
+  const std::array<int, 3> kept = {textio::kSeriesUnit, textio::kCurveUnit, textio::kPrintUnit};
+  if (dialogue.ask_letter(kQ13) == 'y') {
+    dialogue.ask_output_file(kQ14, textio::kOutputSlot, kept);
+    report::write_plot_file(*units.output(textio::kOutputSlot), result, facts);
+  }
+  if (dialogue.ask_letter(kQ15) == 'y') {
+    const auto yearly = damage::yearly_factor(facts.simulation_length);
+    if (!yearly) {
+      dialogue.out() << " No cycles per year: simulation length below 0.5\n";
+      return;
+    }
+    dialogue.ask_output_file(kQ16, textio::kOutputSlot, kept);
+    report::write_cycles_per_year(*units.output(textio::kOutputSlot), result, facts, *yearly);
+  }
+}
+
+// ask -> read -> assess -> report.
 int run(textio::UnitTable& units, std::ostream& err) {
   const std::string date_stamp = textio::padded(textio::DATSTMP(80, 6), 256);
   sncurve::Catalogue catalogue;
@@ -224,12 +246,12 @@ int run(textio::UnitTable& units, std::ostream& err) {
       data.columns.empty() ? std::vector<float>{} : std::move(data.columns.front());
   const std::size_t n_steps = stresses.size();
   if (stresses.size() < 500) stresses.resize(500, 0.0f);
-  const auto assessment = damage::assess(std::span<const float>(stresses.data(), n_steps), stresses,
-                                         record, {settings.thickness, settings.scf},
-                                         {settings.force_unit_factor, settings.blocks_asked});
+  const auto result = damage::assess(std::span<const float>(stresses.data(), n_steps), stresses,
+                                     record, {settings.thickness, settings.scf},
+                                     {settings.force_unit_factor, settings.blocks_asked});
   std::ostream& print = *units.output(textio::kPrintUnit);
-  if (!assessment) {
-    print << assessment.error().print_text;
+  if (!result) {
+    print << result.error().print_text;
     print.flush();
     const std::string_view name = textio::trimmed(settings.print_name);
     err << "skaldur: the damage computation failed; its messages are in the print file '"
@@ -237,27 +259,19 @@ int run(textio::UnitTable& units, std::ostream& err) {
     return kExitFailed;
   }
 
-  ReportData report;
-  report.n_steps = static_cast<std::int64_t>(n_steps);
-  report.simulation_length = data.simulation_length;
-  report.force_unit_factor = settings.force_unit_factor;
-  report.scf = settings.scf;
-  report.date_stamp = date_stamp;
-  report.curve_line =
-      curve.from_file ? " User Defined SN-Curve         : " + std::string(textio::trimmed(title))
-                      : " Selected SN-Curve             : " + curve.display_name;
-  report.record = record;
-  report.damage = assessment->damage;
-  report.n_cycles = assessment->n_cycles;
-  report.ts_range = assessment->ts_range;
-  report.n_blocks = assessment->n_blocks;
-  report.bloc_len = assessment->bloc_len;
-  report.hist = assessment->hist;
-  write_console_results(dialogue.out(), report);
-  write_summary(print, report);
-  // Outputs may not overwrite the input files, nor the summary just written.
-  const std::array<int, 3> kept = {textio::kSeriesUnit, textio::kCurveUnit, textio::kPrintUnit};
-  ask_histogram_files(dialogue, units, report, kept);
+  report::RunFacts facts;
+  facts.date_stamp = date_stamp;
+  facts.n_steps = data.n_steps;
+  facts.simulation_length = data.simulation_length;
+  facts.force_unit_factor = settings.force_unit_factor;
+  facts.scf = settings.scf;
+  facts.curve_line = curve.from_file
+                         ? " User Defined SN-Curve         : " + std::string(textio::trimmed(title))
+                         : " Selected SN-Curve             : " + curve.display_name;
+  facts.record = record;
+  report::write_console_results(dialogue.out(), *result, facts);
+  report::write_summary(print, *result, facts);
+  ask_histogram_files(dialogue, units, *result, facts);
   return kExitOk;
 }
 
@@ -286,4 +300,4 @@ int DMG01(std::istream& in, std::ostream& out, std::ostream& err) {
   return status;
 }
 
-}  // namespace skaldur::driver
+}  // namespace skaldur::dialogue
