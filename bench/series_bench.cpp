@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "series/series.hpp"
 #include "textio/lines.hpp"
@@ -33,15 +34,18 @@ const std::string& record_path(int lines) {
   return path;
 }
 
+// Arguments: lines, and columns read (column 2, or columns 2 and 3).
 void BM_ReadSeries(benchmark::State& state) {
   const int lines = static_cast<int>(state.range(0));
+  const std::vector<int> columns =
+      state.range(1) == 1 ? std::vector<int>{2} : std::vector<int>{2, 3};
   const std::string& path = record_path(lines);
   const auto bytes = static_cast<std::int64_t>(std::filesystem::file_size(path));
   for (auto _ : state) {
     const int fd = ::open(path.c_str(), O_RDONLY);
     skaldur::textio::LineReader reader(fd);
     const auto record = skaldur::series::read_columns(
-        reader, {}, [](const skaldur::series::Layout&) { return std::vector<int>{2}; });
+        reader, {}, [&](const skaldur::series::Layout&) { return columns; });
     ::close(fd);
     if (!record || record->n_steps != lines) {
       state.SkipWithError("the record did not read");
@@ -52,6 +56,6 @@ void BM_ReadSeries(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * lines);
   state.SetBytesProcessed(state.iterations() * bytes);
 }
-BENCHMARK(BM_ReadSeries)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSeries)->Args({1'000'000, 1})->Args({1'000'000, 2})->Unit(benchmark::kMillisecond);
 
 }  // namespace
