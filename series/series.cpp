@@ -19,8 +19,6 @@
 namespace skaldur::series {
 namespace {
 
-using Columns = std::vector<std::vector<float>>;
-
 constexpr std::size_t kMostValues =
     static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
 
@@ -70,6 +68,8 @@ struct LineRules {
   TimeWindow window;
   std::size_t per_line = 1;          // stress values read from each line
   std::vector<std::size_t> columns;  // chosen, from 2 (values[column - 1])
+  std::size_t first = 1;             // the index in `values` of the first chosen column
+  bool several = false;              // more than one column chosen
   std::size_t width = textio::kLineWidth;
 
   // Judges one line (already cut); a data line's values go into `values`,
@@ -82,27 +82,31 @@ struct LineRules {
     return Verdict::accept;
   }
 
-  // Keeps the chosen stresses of an accepted line behind the `kept` values
-  // already kept; false with `why` filled when there is no room left for
-  // them or one is beyond the single-precision range.
-  bool keep(const std::vector<double>& values, std::size_t kept, Columns& out,
+  // Appends the chosen stresses of an accepted line to `out`, line after
+  // line, unless `out` already holds `room` lines; false with `why` filled
+  // when there is no room left or a stress is beyond the single-precision
+  // range.
+  bool keep(const std::vector<double>& values, std::size_t room, std::vector<float>& out,
             std::string& why) const {
-    if (kept >= kMostValues) {
-      why = "the time window holds more than 2147483647 values";
-      return false;
-    }
-    if (columns.size() == 1) {  // the dialogue's case, kept as lean as one push
-      const float stress = static_cast<float>(values[columns[0] - 1]);
-      if (std::isinf(stress)) return beyond_float(columns[0], why);
-      out[0].push_back(stress);
+    if (!several) {  // the dialogue's case, kept as lean as one push
+      if (out.size() >= room) return no_room(why);
+      const float stress = static_cast<float>(values[first]);
+      if (std::isinf(stress)) return beyond_float(first + 1, why);
+      out.push_back(stress);
       return true;
     }
+    if (out.size() / columns.size() >= room) return no_room(why);
     for (const std::size_t column : columns) {
       if (std::isinf(static_cast<float>(values[column - 1]))) return beyond_float(column, why);
     }
-    for (std::size_t i = 0; i < columns.size(); ++i)
-      out[i].push_back(static_cast<float>(values[columns[i] - 1]));
+    for (const std::size_t column : columns)
+      out.push_back(static_cast<float>(values[column - 1]));
     return true;
+  }
+
+  static bool no_room(std::string& why) {
+    why = "the time window holds more than 2147483647 values";
+    return false;
   }
 
   static bool beyond_float(std::size_t column, std::string& why) {
@@ -115,23 +119,18 @@ struct LineRules {
 // The outcome of reading one stretch of whole lines.
 struct ChunkResult {
   enum class Stop { none, window, error };
-  Columns values;          // accepted stresses of each chosen column, in order
-  std::int64_t lines = 0;  // lines in the stretch
-  bool any_data = false;   // a data line was read: last_time holds its time
+  std::vector<float> values;  // accepted stresses, line after line, the chosen columns of each
+  std::int64_t lines = 0;     // lines in the stretch
+  bool any_data = false;      // a data line was read: last_time holds its time
   double last_time = 0.0;
   Stop stop = Stop::none;
   std::int64_t stop_line = 0;  // from 1 within the stretch
   std::string stop_text;
   std::string stop_what;
 
-  explicit ChunkResult(std::size_t n_columns) : values(n_columns) {}
-
-  [[nodiscard]] std::size_t kept() const { return values.front().size(); }
-
   // Empties the result, keeping the memory of its values.
   void clear() {
-    for (auto& column : values)
-      column.clear();
+    values.clear();
     lines = 0;
     any_data = false;
     last_time = 0.0;
@@ -146,7 +145,6 @@ void read_chunk(std::string_view text, const LineRules& rules, std::size_t limit
                 ChunkResult& result) {
   std::vector<double> values;
   std::string why;
-  const std::size_t room_taken = kMostValues - limit;
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p != end) {
@@ -170,7 +168,7 @@ void read_chunk(std::string_view text, const LineRules& rules, std::size_t limit
     result.last_time = values[0];
     if (verdict == Verdict::early) continue;
     if (verdict == Verdict::late) return stop(ChunkResult::Stop::window, {});
-    if (!rules.keep(values, room_taken + result.kept(), result.values, why)) {
+    if (!rules.keep(values, limit, result.values, why)) {
       return stop(ChunkResult::Stop::error, why);
     }
   }
@@ -276,6 +274,19 @@ void prefer_huge_pages(void* data, std::size_t bytes) {
   }
 }
 
+// Appends stresses kept line after line (the chosen columns of each line) to
+// the columns.
+void append_lines(const std::vector<float>& values, std::vector<std::vector<float>>& columns) {
+  if (columns.size() == 1) {
+    columns.front().insert(columns.front().end(), values.begin(), values.end());
+    return;
+  }
+  for (std::size_t i = 0; i < values.size();) {
+    for (auto& column : columns)
+      column.push_back(values[i++]);
+  }
+}
+
 // Reads the lines after the first accepted one into `record`. Two stretches
 // at a time are read side by side on two threads and taken in file order, so
 // the values, the end of the window and the first unreadable line are exactly
@@ -288,9 +299,9 @@ textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
   const bool two_threads = tuning.two_threads && std::thread::hardware_concurrency() > 1;
   StretchBuffer store_a;
   StretchBuffer store_b;
-  ChunkResult ra(rules.columns.size());
-  ChunkResult rb(rules.columns.size());
-  Columns& out = record.columns;
+  ChunkResult ra;
+  ChunkResult rb;
+  std::vector<std::vector<float>>& out = record.columns;
   std::int64_t base = lines_before;
   std::int64_t bytes_seen = 0;
   struct stat info {};
@@ -300,8 +311,7 @@ textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
 
   // Takes one stretch's result; true when the reading goes on.
   const auto take = [&](ChunkResult& r, bool& failed) {
-    for (std::size_t i = 0; i < out.size(); ++i)
-      out[i].insert(out[i].end(), r.values[i].begin(), r.values[i].end());
+    append_lines(r.values, out);
     if (r.any_data) line_time = r.last_time;
     if (r.stop == ChunkResult::Stop::error) {
       error.line = base + r.stop_line;
@@ -335,7 +345,7 @@ textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
     bool failed = false;
     if (!take(ra, failed)) return done(failed);
     if (have_b) {
-      if (rb.kept() > kMostValues - out.front().size()) {
+      if (rb.values.size() / out.size() > kMostValues - out.front().size()) {
         // Both stretches together pass the limit: read the second again with
         // the room the first one left, to stop at the right line.
         rb.clear();
@@ -390,7 +400,9 @@ std::vector<std::string> column_names(std::string_view comment, int count) {
 textio::Result<Record, ReadError> read_columns(textio::LineReader& lines, const TimeWindow& window,
                                                const ColumnChooser& choose,
                                                const ReadTuning& tuning) {
-  LineRules rules{window, 1, {}, lines.width()};
+  LineRules rules;
+  rules.window = window;
+  rules.width = lines.width();
   Record record;
   double line_time = 0.0;
   std::vector<double> values;
@@ -442,9 +454,13 @@ textio::Result<Record, ReadError> read_columns(textio::LineReader& lines, const 
       }
       rules.columns.push_back(static_cast<std::size_t>(column));
     }
+    rules.first = rules.columns.front() - 1;
+    rules.several = rules.columns.size() > 1;
     record.columns.resize(rules.columns.size());
     record.start_time = line_time;
-    if (!rules.keep(values, 0, record.columns, why)) return stop(std::move(why));
+    std::vector<float> kept;
+    if (!rules.keep(values, 1, kept, why)) return stop(std::move(why));
+    append_lines(kept, record.columns);
     accepted = true;
   }
   if (accepted) {
