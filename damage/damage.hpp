@@ -70,8 +70,10 @@ struct DmgOut {
 //
 // `hist` must have room for max(series.size(), 500) values; it may be the
 // series' own storage (starting at its first value), since each turning point
-// is written behind the values still to be read. Nothing is allocated; the series may hold more
-// than 2^31 values as long as its number of turning points fits in an int.
+// is written behind the values still to be read. Nothing as large as the
+// series is allocated; the series may hold more than 2^31 values as long as
+// its number of turning points fits in an int. DMG02 is assess() (see
+// damage/assess.hpp) with its results written the routine's way.
 [[nodiscard]] int DMG02(std::span<const float> series, std::span<float> hist,
                         std::span<const double> sn_curve, const CurveOpt& curve_opt,
                         BlockOpt& block_opt, DmgOut& dmg_out, std::ostream& print);

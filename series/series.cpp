@@ -224,15 +224,14 @@ class ChunkSource {
     }
     // One line fills the whole stretch: keep its head and skip the rest.
     const std::size_t head = textio::long_line_head(width_);
-    while (!eof_) {
-      const std::size_t n = read_some(data + head, buffer.capacity - head);
-      if (error_ != 0) return false;
-      const auto nl = std::string_view(data + head, n).find('\n');
-      if (nl != std::string_view::npos) {
-        carry_.assign(data + head + nl + 1, data + head + n);
-        break;
-      }
+    const textio::LineRest rest =
+        textio::skip_line_rest(fd_, std::span<char>(data + head, buffer.capacity - head));
+    if (rest.error != 0) {
+      error_ = rest.error;
+      return false;
     }
+    eof_ = !rest.found;
+    carry_.assign(data + head + rest.after, data + head + rest.filled);
     data[head] = '\n';
     text = std::string_view(data, head + 1);
     return true;

@@ -14,6 +14,22 @@ LineReader::LineReader(int fd, std::size_t width, std::size_t block)
       capacity_(std::max(block, width + 2)),
       buffer_(std::make_unique_for_overwrite<char[]>(capacity_)) {}
 
+LineRest skip_line_rest(int fd, std::span<char> buffer) {
+  LineRest rest;
+  while (true) {
+    const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return LineRest{false, 0, 0, n < 0 ? errno : 0};
+    rest.filled = static_cast<std::size_t>(n);
+    const void* nl = std::memchr(buffer.data(), '\n', rest.filled);
+    if (nl != nullptr) {
+      rest.found = true;
+      rest.after = static_cast<std::size_t>(static_cast<const char*>(nl) - buffer.data()) + 1;
+      return rest;
+    }
+  }
+}
+
 bool LineReader::fill() {
   if (eof_ || error_ != 0) return false;
   if (begin_ > 0) {
@@ -63,21 +79,14 @@ LineReader::Status LineReader::next(std::string_view& line) {
     if (end_ - begin_ == capacity_) {
       // A line longer than the buffer: keep its head, skip to its end.
       long_line_.assign(data + begin_, long_line_head(width_));
-      begin_ = end_ = 0;
-      while (true) {
-        if (!fill()) {
-          if (error_ != 0) return Status::error;
-          line = finish(long_line_);
-          return Status::line;
-        }
-        const void* skip_nl = std::memchr(buffer_.get(), '\n', end_);
-        if (skip_nl != nullptr) {
-          begin_ = static_cast<std::size_t>(static_cast<const char*>(skip_nl) - buffer_.get()) + 1;
-          line = finish(long_line_);
-          return Status::line;
-        }
-        begin_ = end_ = 0;
-      }
+      const LineRest rest = skip_line_rest(fd_, std::span<char>(buffer_.get(), capacity_));
+      begin_ = rest.after;
+      end_ = rest.filled;
+      eof_ = !rest.found && rest.error == 0;
+      error_ = rest.error;
+      if (error_ != 0) return Status::error;
+      line = finish(long_line_);
+      return Status::line;
     }
     scanned = end_;
     const std::size_t unread = begin_;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,18 @@ inline constexpr std::size_t kLineWidth = 10000;
 [[nodiscard]] constexpr std::size_t long_line_head(std::size_t width) {
   return width + 1;
 }
+
+// Where skipping the rest of a long line ended.
+struct LineRest {
+  bool found = false;     // a line feed was read; false at the end of the file or on an error
+  std::size_t after = 0;  // buffer[after, filled) follow the line feed: the next lines
+  std::size_t filled = 0;
+  int error = 0;  // the error number of a failed read
+};
+
+// Skips the rest of a line longer than a reader's buffer: reads `fd` into
+// `buffer` (over and over) until a line feed has been read.
+[[nodiscard]] LineRest skip_line_rest(int fd, std::span<char> buffer);
 
 // Reads the lines of a file descriptor in large blocks. A line is handed out
 // without its line end; a carriage return just before the line feed belongs
