@@ -1,5 +1,3 @@
-#include "textio/text.hpp"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -13,32 +11,6 @@
 
 namespace skaldur::textio {
 namespace {
-
-TEST(LENTRM, Rows) {
-  EXPECT_EQ(LENTRM(""), 0);
-  EXPECT_EQ(LENTRM(std::string(256, ' ')), 0);
-  EXPECT_EQ(LENTRM(std::string(9999, ' ') + "X"), 10000);
-  EXPECT_EQ(LENTRM("  x  y "), 6);
-  EXPECT_EQ(LENTRM("\t"), 1);  // only the blank is a fill character
-}
-
-TEST(IFSTNB, Rows) {
-  EXPECT_EQ(IFSTNB("   X"), 4);
-  EXPECT_EQ(IFSTNB("    "), 0);
-  EXPECT_EQ(IFSTNB(""), 0);
-}
-
-TEST(NOTDIG, Rows) {
-  EXPECT_FALSE(NOTDIG("0abc") || NOTDIG("9"));
-  EXPECT_TRUE(NOTDIG(" 9") && NOTDIG("a1") && NOTDIG(""));
-}
-
-TEST(PROMPT, WritesBlankAndAtMost80CharactersWithoutLineEnd) {
-  std::ostringstream out;
-  PROMPT(out, "Give file  :  ");
-  PROMPT(out, std::string(79, 'a') + "bcd");
-  EXPECT_EQ(out.str(), " Give file  :   " + std::string(79, 'a') + "b");
-}
 
 TEST(DATSTMP, Rows) {
   const ClockReading clock{2026, 12, 5, 18, 8, 43};
@@ -55,12 +27,6 @@ TEST(DATSTMP, Rows) {
   EXPECT_EQ(DATSTMP(clock, 18, 6), " Date : 2026-12-05");
   EXPECT_EQ(DATSTMP(clock, 40, 6), " Date : 2026-12-05 18:08:43" + std::string(13, ' '));
   EXPECT_EQ(DATSTMP(clock, 0, 6), "");
-}
-
-TEST(GETDATE, ReadsAPlausibleLocalTime) {
-  const ClockReading now = GETDATE();
-  EXPECT_TRUE(now.year >= 2024 && now.month >= 1 && now.month <= 12 && now.day >= 1 &&
-              now.day <= 31 && now.hour <= 23 && now.minute <= 59 && now.second <= 60);
 }
 
 using Codes = std::vector<std::int32_t>;
@@ -140,12 +106,6 @@ TEST(SPLITW, Rows) {
       EXPECT_EQ(words[i], word + std::string(8 - word.size(), ' ')) << text << " element " << i;
     }
   }
-}
-
-TEST(UPCASE, OnlyLowerCaseLettersChange) {
-  std::string text = "sea_cat az `{@[ \xE6";
-  UPCASE(text);
-  EXPECT_EQ(text, "SEA_CAT AZ `{@[ \xE6");
 }
 
 TEST(IWFIND, Rows) {

@@ -136,17 +136,6 @@ TEST(OPNFIL, OutputsAndIdentities) {
   EXPECT_EQ(read_file(plot), "new\n");
 }
 
-TEST(OPNFIL, WriteFailureIsKept) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  Files f;
-  ASSERT_EQ(OPNFIL(f.units, "/dev/full", kPrintUnit, 0), 0);
-  *f.units.output(kPrintUnit) << "lost\n";
-  EXPECT_EQ(f.units.close(kPrintUnit), -ENOSPC);
-  ASSERT_TRUE(f.units.write_failure().has_value());
-  EXPECT_TRUE(f.units.write_failure()->name == "/dev/full" &&
-              f.units.write_failure()->error == ENOSPC);
-}
-
 using Lines = std::vector<std::string>;
 
 Lines read_all(const std::string& content, std::size_t block) {
