@@ -57,40 +57,6 @@ TEST(OPNUNT, ErrorCodesAndReports) {
   }
 }
 
-// The characteristics lines of an open notice.
-std::string settings(const std::string& status, const std::string& access, const std::string& form,
-                     const std::string& length, const std::string& blank) {
-  return "          STATUS =" + status + "\n          ACCESS =" + access +
-         "\n          FORM   =" + form + "\n          LENGTH =" + length +
-         " WORDS/BYTES PER RECORD (SECTOR)\n" +
-         (blank.empty() ? "" : "          BLANK  =" + blank + "\n");
-}
-
-TEST(OPNUNT, NoticeDescribesTheSettings) {
-  Files f;
-  // Status, access, form, blank and record length codes; the lines printed.
-  const std::tuple<int, int, int, int, int, std::string> rows[] = {
-      {0, 0, 0, 0, 0, settings("UNKNOWN", "SEQUENTIAL", "FORMATTED  ", "    0", "NULL")},
-      {0, 20, 1, 1, 10, settings("UNKNOWN", "DIRECT    ", "FORMATTED  ", "   40", "ZERO")},
-      {3, 20, 2, 1, 10, settings("NEW    ", "DIRECT    ", "UNFORMATTED", "   10", "")},
-      {0, 30, 0, 0, 0, settings("UNKNOWN", "DIRECT    ", "UNFORMATTED", "  128", "")},
-      {4, 0, 0, 0, 0, settings("SCRATCH", "SEQUENTIAL", "FORMATTED  ", "    0", "NULL")},
-  };
-  for (const auto& [status, access, form, blank, length, lines] : rows) {
-    const std::string name = f.dir.file("notice" + std::to_string(access + status));
-    f.console.str("");
-    ASSERT_EQ(OPNUNT(f.units, name, 30, status, access, form, blank, length, 1, kConsoleOut), 0);
-    const bool scratch = status == 4;  // a scratch file ignores the name
-    EXPECT_EQ(fs::exists(name), !scratch);
-    EXPECT_EQ(f.console.str(),
-              "\n\n\n     " + (scratch ? "A SCRATCH FILE " : "FILE  " + name + "\n     ") +
-                  "IS OPENED ON UNIT NO.  30\n     FILE CHARACTERISTICS :\n" + lines);
-  }
-  ASSERT_NE(f.units.output(30), nullptr);
-  *f.units.output(30) << "scratch\n";
-  EXPECT_EQ(f.units.close(30), 0);
-}
-
 // In this order: mode -1 repeats the previous call's status, UNKNOWN at first.
 // Names lose their trailing blanks only.
 TEST(OPNFIL, ModesAndNames) {
@@ -134,17 +100,6 @@ TEST(OPNFIL, OutputsAndIdentities) {
   EXPECT_EQ(f.units.output(kSeriesUnit), nullptr);  // inputs are never written
   EXPECT_EQ(f.units.close(kOutputSlot), 0);
   EXPECT_EQ(read_file(plot), "new\n");
-}
-
-TEST(OPNFIL, WriteFailureIsKept) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  Files f;
-  ASSERT_EQ(OPNFIL(f.units, "/dev/full", kPrintUnit, 0), 0);
-  *f.units.output(kPrintUnit) << "lost\n";
-  EXPECT_EQ(f.units.close(kPrintUnit), -ENOSPC);
-  ASSERT_TRUE(f.units.write_failure().has_value());
-  EXPECT_TRUE(f.units.write_failure()->name == "/dev/full" &&
-              f.units.write_failure()->error == ENOSPC);
 }
 
 using Lines = std::vector<std::string>;

@@ -1,0 +1,645 @@
+// Runs the built program, as a user does, on scripted answers and input files,
+// and checks its exit status, its console output and every file it leaves.
+//
+// Each row names its answers by question number (a question left out is not
+// asked), the input files it changes from the worked example, the exit status
+// and what the console and the files must show. Whatever the row, a run must
+// end on its own within the time limit, a failed run says why on one plain
+// line of standard error and leaves an existing print file as it was, and no
+// run changes its input files.
+//
+// The worked example: the series 3, 0, 5, 1, 4, 2, 6, 0, 3, one value a second.
+// Its turning points 0, 5, 1, 4, 2, 6, 0 hold two cycles (ranges 2 and 4) and
+// the residue 0, 6, 0: two half cycles of range 6, and 2 for its three points.
+// In 6 blocks of 1.01 each that is one cycle in blocks 2, 4 and 6, four in all.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/temp_dir.hpp"
+
+namespace skaldur {
+namespace {
+
+using namespace std::string_literals;
+using testing::read_file;
+using testing::TempDir;
+
+constexpr int kTimeoutSeconds = 60;
+
+// ---------------------------------------------------------------------------
+// Running the program
+
+struct Outcome {
+  int status = -1;  // 124 after the time limit, 128 + n after signal n
+  std::string out;
+  std::string err;
+};
+
+// Runs the program in `dir` with `answers` on its standard input.
+Outcome run_program(const TempDir& dir, const std::string& answers) {
+  const char* exe = std::getenv("SKALDUR_EXE");
+  if (exe == nullptr) throw std::runtime_error("SKALDUR_EXE is not set");
+  dir.write("answers", answers);
+  const std::string command = "cd '" + dir.path().string() + "' && timeout -k 5 " +
+                              std::to_string(kTimeoutSeconds) + " '" + exe +
+                              "' < answers > console.out 2> console.err";
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 256, read_file(dir.file("console.out")),
+          read_file(dir.file("console.err"))};
+}
+
+// The text with the digits of each date stamp, which change from run to run, masked.
+std::string mask_date(std::string text) {
+  const std::string form = "0000-00-00 00:00:00";
+  for (std::size_t at = text.find(" Date : "); at != std::string::npos;
+       at = text.find(" Date : ", at + 1)) {
+    std::size_t i = 0;
+    while (i < form.size() && at + 8 + i < text.size() &&
+           (form[i] == '0' ? std::isdigit(static_cast<unsigned char>(text[at + 8 + i])) != 0
+                           : text[at + 8 + i] == form[i]))
+      ++i;
+    if (i == form.size()) text.replace(at + 8, form.size(), "YYYY-MM-DD hh:mm:ss");
+  }
+  return text;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
+}
+
+// Compares `actual`, its date stamps masked, line by line with `expected`.
+void expect_lines(const std::string& actual, const std::string& expected, const std::string& what) {
+  const auto got = lines_of(mask_date(actual));
+  const auto want = lines_of(expected);
+  for (std::size_t i = 0; i < std::max(got.size(), want.size()); ++i) {
+    EXPECT_EQ(i < got.size() ? got[i] : "<missing>", i < want.size() ? want[i] : "<extra>")
+        << what << " line " << i + 1;
+  }
+  EXPECT_EQ(actual.empty() || actual.back() == '\n', expected.empty() || expected.back() == '\n')
+      << what << ": the last line end";
+}
+
+// ---------------------------------------------------------------------------
+// Answers
+
+// One answer per question number; a question left out is not asked. An answer
+// may hold several lines where the question is asked again.
+using Answers = std::map<int, std::string>;
+
+// A catalogue run: curve 48 (one segment, no break, no thickness correction),
+// stresses in MPa, default window and blocks, no histogram files.
+const Answers kCatalogue = {{1, "print.txt"}, {2, "series.txt"}, {3, ""},  {4, ""}, {5, "m"},
+                            {6, ""},          {7, ""},           {8, ""},  {9, ""}, {10, "48"},
+                            {12, ""},         {13, "n"},         {15, "n"}};
+
+// `answers` with the given answers changed or added and the questions `dropped` left out.
+Answers with(Answers answers, const Answers& changes, std::initializer_list<int> dropped = {}) {
+  for (const auto& [question, answer] : changes)
+    answers[question] = answer;
+  for (int question : dropped)
+    answers.erase(question);
+  return answers;
+}
+
+// A definition-file run (curve.sn) in 6 blocks with both histogram files.
+const Answers kDefinition = {{1, "print.txt"}, {2, "series.txt"}, {3, ""},         {4, ""},
+                             {5, "m"},         {6, ""},           {7, ""},         {8, "6"},
+                             {9, "n"},         {11, "curve.sn"},  {12, ""},        {13, "y"},
+                             {14, "plot.txt"}, {15, "y"},         {16, "year.txt"}};
+
+// The console input of `answers`, up to the answer of question `before` (not included).
+std::string script(const Answers& answers, int before = 17) {
+  std::string text;
+  for (const auto& [question, answer] : answers)
+    if (question < before) text += answer + "\n";
+  return text;
+}
+
+// ---------------------------------------------------------------------------
+// Rows
+
+const std::string kSeries = "# worked example, MPa\n0 3\n1 0\n2 5\n3 1\n4 4\n5 2\n6 6\n7 0\n8 3\n";
+const std::string kCurve = "' one segment, no break\nWorked example curve\n1 3 1\n12 3 0\n0\n";
+const std::string kEof = " --------------- e o f ----------------\n";
+
+enum class Is { has, lacks, ends, equals, missing };
+
+// What one output must show: `where` is "out", "err" or the name of a file.
+struct Check {
+  std::string where;
+  Is is;
+  std::string text;
+};
+
+struct Row {
+  std::string name;
+  std::string answers;
+  int status;
+  std::vector<Check> checks;
+  // Input files beside series.txt (the worked example) and curve.sn; a file of
+  // the same name takes their place.
+  std::vector<std::pair<std::string, std::string>> files = {};
+};
+
+// The line the console shows for the number of steps and the simulation length.
+std::string steps(int n, const std::string& length) {
+  const std::string count = std::to_string(n);
+  return " Number of steps in Time Series:" + std::string(12 - count.size(), ' ') + count +
+         "\n Simulation Length             :" + std::string(12 - length.size(), ' ') + length +
+         "\n";
+}
+
+// A name as the messages about it show it: 256 characters.
+std::string padded(const std::string& name) {
+  return name + std::string(256 - name.size(), ' ');
+}
+
+// A file of the golden folder: expected output worked out from the rules.
+std::string golden(const std::string& name) {
+  return read_file(SKALDUR_GOLDEN_DIR "/" + name);
+}
+
+// Rows whose expectations are worked by hand from the rules.
+void add_worked_rows(std::vector<Row>& rows) {
+  // In Pa, with a definition file: the plot and cycles-per-year files show the
+  // block length and range in MPa; " 2.5" begins with a blank, so SCF keeps its default.
+  rows.push_back(
+      {"WorkedExampleInPaWithDefinitionFile",
+       script(with(kDefinition, {{5, ""}, {6, " 2.5"}})),
+       0,
+       {{"print.txt", Is::equals, golden("worked-definition-pa.print")},
+        {"plot.txt", Is::equals, golden("worked.plot")},
+        {"year.txt", Is::equals, golden("worked.cycles-per-year")}},
+       {{"series.txt",
+         "# worked example, Pa\n0 3e6\n1 0\n2 5e6\n3 1e6\n4 4e6\n5 2e6\n6 6e6\n7 0\n8 3e6\n"}}});
+  // The same record ten seconds later, on curve 48 (LogA 12.18): the span runs
+  // from the first line read, not from the window's start. "M" chooses MPa,
+  // "+6" is a whole number.
+  rows.push_back({"WorkedExampleOnCatalogueCurve",
+                  script(with(kCatalogue, {{5, "M"}, {8, "+6"}, {13, "y"}, {14, "plot.txt"}})),
+                  0,
+                  {{"out", Is::equals, golden("worked-catalogue.console")},
+                   {"print.txt", Is::equals, golden("worked-catalogue.print")},
+                   {"plot.txt", Is::equals, golden("worked.plot")},
+                   {"year.txt", Is::missing, ""}},
+                  {{"series.txt",
+                    "# ten seconds on\n10 3\n11 0\n12 5\n13 1\n14 4\n15 2\n16 6\n17 0\n18 3\n"}}});
+  // 0, 10, 0, 10, 0 has three turning points: too few to count. The print file
+  // holds the diagnostics only, and the console ends with the series lines.
+  rows.push_back({"FailedCountLeavesOnlyItsDiagnostics",
+                  script(kCatalogue),
+                  1,
+                  {{"err", Is::has, "print.txt"},
+                   {"print.txt", Is::equals,
+                    "\n  *** ERROR IN RAINFLW ***\n\n      Too short time series\n\n"
+                    "  *** ERROR IN DMG02 ***\n      Error return from TSRAIN2 \n"},
+                   {"out", Is::ends, steps(5, "4.000")}},
+                  {{"series.txt", "0 0\n1 10\n2 0\n3 10\n4 0\n"}}});
+  // Without a swing nothing is counted: no damage, the blocks asked, and every
+  // block of the plot file empty.
+  rows.push_back({"ConstantSeriesHasAnEmptyHistogram",
+                  script(with(kCatalogue, {{8, "3"}, {13, "y"}, {14, "plot.txt"}})),
+                  0,
+                  {{"out", Is::has,
+                    " Computed Damage               :     0.00000E+00\n"
+                    " Computed Damage per Year      :     0.00000E+00\n"},
+                   {"plot.txt", Is::equals, golden("constant.plot")}},
+                  {{"series.txt", "0 5\n1 5\n2 5\n"}}});
+  // -0.3 and 100000 held as floats (-0.30000001192..., 100000): 64 turning
+  // points count 31 cycles and a residue of two points, 31.5 cycles in the one
+  // block and 32 in all. The range, 1.01 x 100000.30000001192 in double
+  // precision, is 101000.30205 (single precision would give 101000.29889).
+  // Thirteen seconds repeat 2 425 846 times a year; 2425846 x 31.5 is
+  // 76414149, held as the float 76414152: 7.64142E+07 (7.64141E+07 in double).
+  rows.push_back({"CountsPerYearInSingleRangeInDoublePrecision",
+                  script(with(kCatalogue, {{8, "1"}, {15, "y"}, {16, "year.txt"}})),
+                  0,
+                  {{"year.txt", Is::has,
+                    "# Number of Cycles      :     77627072\n"
+                    "# Number of Stressblocks:            1\n"
+                    "# Block Length    [MPa] : 101000.30205\n"
+                    "# TS Stress range [MPa] : 101000.30205\n"},
+                   {"year.txt", Is::has, "#           \n    1.01000E+05    7.64142E+07\n"}},
+                  {{"series.txt", [] {
+                      std::string text = "0 50000\n";
+                      for (int i = 0; i < 32; ++i)
+                        text += "1 -0.3\n1 100000\n";
+                      return text + "13 50000\n";
+                    }()}}});
+}
+
+const std::string kQ1 = " Give output file for misc print   :  ";
+const std::string kQ2 = " Give file containing Time Series  :  ";
+const std::string kQ10 = " Specify SN-Curve number           :  ";
+const std::string kQ11 = " Give file containing SN Curve     :  ";
+const std::string kQ12 = " Specify Column to Use (def: col 2):  ";
+const std::string kQ14 = " Specify File name for plot        :  ";
+const std::string kQ16 = " Specify File for print of Cyc/Year:  ";
+
+std::string selected(const std::string& name) {
+  return "\n Selected SN-Curve             : " + name + "\n";
+}
+
+// Every value after the time repeated: `columns` - 1 columns of the worked example.
+std::string worked_series_in_columns(std::size_t columns, const std::string& separator = " ") {
+  std::string text;
+  const std::string values = "305142603";
+  for (std::size_t t = 0; t < values.size(); ++t) {
+    text += std::to_string(t);
+    for (std::size_t c = 1; c < columns; ++c)
+      text += separator + values[t];
+    text += '\n';
+  }
+  return text;
+}
+
+std::string crlf(std::string text) {
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+    text.insert(at, "\r");
+  return text;
+}
+
+// Answers the dialogue takes, asks again for or refuses.
+void add_dialogue_rows(std::vector<Row>& rows) {
+  // Curve 48 on the worked example in 6 blocks.
+  const std::string damage_48 = " Computed Damage               :     1.44737E-10\n";
+  // Only a lower-case first letter n chooses a definition file.
+  rows.push_back({"UpperCaseNChoosesTheCatalogue",
+                  script(with(kCatalogue, {{9, "N"}, {10, "1"}})),
+                  0,
+                  {{"out", Is::has, selected("NORSOK  B1  AIR        ")}}});
+  // Empty lines give no number and no new prompt; only the first number counts.
+  rows.push_back(
+      {"CurveNumberOutOfRangeIsAskedAgain",
+       script(with(kCatalogue, {{10, "\n  \n0\n51\n-7, 3\n\t\n46"}})),
+       0,
+       {{"out", Is::has,
+         kQ10 + " Illegal SN-Curve :   0\n" + kQ10 + " Illegal SN-Curve :  51\n" + kQ10 +
+             " Illegal SN-Curve :  -7\n" + kQ10 + selected("DNV     D   AIR        ")}}});
+  // Column 3 holds the worked example, column 2 a constant.
+  rows.push_back(
+      {"ColumnOutsideTheStressColumnsIsAskedAgain",
+       script(with(kCatalogue, {{8, "6"}, {12, "4\n1\n-2\n3"}})),
+       0,
+       {{"out", Is::has,
+         "\n         3 Columns found ...\n\n" + kQ12 + " Illegal Column   :   4\n" + kQ12 +
+             " Illegal Column   :   1\n" + kQ12 + " Illegal Column   :  -2\n" + kQ12 +
+             steps(9, "8.000") + damage_48}},
+       {{"series.txt", "0 7 3\n1 7 0\n2 7 5\n3 7 1\n4 7 4\n5 7 2\n6 7 6\n7 7 0\n8 7 3\n"}}});
+  // The split sees one field, the number reader three values.
+  rows.push_back(
+      {"CommasSeparateValuesButNotColumns",
+       script(with(kCatalogue, {{8, "6"}})),
+       0,
+       {{"out", Is::has, "\n         2 Columns found ...\n\n" + kQ12 + steps(9, "8.000")},
+        {"out", Is::has, damage_48}},
+       {{"series.txt", worked_series_in_columns(3, ",")}}});
+  // The window keeps lines from the first time on; the first later line ends
+  // the reading, and its time counts in the span.
+  const std::string ramp = "0 0\n1 5\n2 0\n3 4\n4 1\n5 5\n6 0\n7 5\n8 0\n9 5\n10 0\n";
+  rows.push_back({"WindowFromTheFirstNumberOfAnAnswerToTheFirstLaterLine",
+                  script(with(kCatalogue, {{3, "1, 20"}, {4, "6"}})),
+                  0,
+                  {{"out", Is::has, steps(6, "6.000")}},
+                  {{"series.txt", ramp}}});
+  // Nothing accepted: no column question, and the last time read counts.
+  rows.push_back({"WindowAfterTheLastLine",
+                  script(with(kCatalogue, {{3, "20"}}, {12})),
+                  0,
+                  {{"out", Is::has, selected("DNV     D   SEA_FREE   ") + steps(0, "10.000")}},
+                  {{"series.txt", ramp}}});
+  // Question 14 and 16 refuse the input files and the print file; the same
+  // name twice: the cycles-per-year file takes the place of the plot file.
+  rows.push_back(
+      {"HistogramFilesRefuseInputsAndThePrintFile",
+       script(with(kDefinition,
+                   {{14, "series.txt\nprint.txt\nplot.txt"}, {16, "curve.sn\nplot.txt"}})),
+       0,
+       {{"out", Is::has,
+         kQ14 + " Cannot open      :" + padded("series.txt") + "\n" + kQ14 +
+             " Cannot open      :" + padded("print.txt") + "\n" + kQ14},
+        {"out", Is::has, kQ16 + " Cannot open      :" + padded("curve.sn") + "\n" + kQ16},
+        {"plot.txt", Is::equals, golden("worked.cycles-per-year")}}});
+  // Names are read through 256 characters; empty names and folders do not open.
+  rows.push_back(
+      {"FilesThatDoNotOpenAreAskedAgain",
+       script(with(kDefinition,
+                   {{1, std::string(300, 'n') + "\nno/such/folder/print.txt\n\n.\nprint.txt"},
+                    {2, "missing.txt\n.\nseries.txt"},
+                    {11, "missing.sn\n.\ncurve.sn"}})),
+       0,
+       {{"out", Is::has,
+         kQ1 + " Cannot Open file :" + std::string(256, 'n') + "\n" + kQ1 +
+             " Cannot Open file :" + padded("no/such/folder/print.txt") + "\n" + kQ1 +
+             " Cannot Open file :" + padded("") + "\n" + kQ1 + " Cannot Open file :" + padded(".") +
+             "\n" + kQ1 + kQ2 + " Nonexisting file :" + padded("missing.txt") + "\n" + kQ2 +
+             " Nonexisting file :" + padded(".") + "\n" + kQ2},
+        {"out", Is::has,
+         kQ11 + " Nonexisting file :" + padded("missing.sn") + "\n" + kQ11 +
+             " Nonexisting file :" + padded(".") + "\n" + kQ11 + "\n"},
+        {"missing.txt", Is::missing, ""}}});
+  // Only lower-case y asks for a histogram file.
+  rows.push_back({"UpperCaseYWritesNoHistogramFile",
+                  script(with(kCatalogue, {{13, "Y"}, {15, "Yes"}})),
+                  0,
+                  {{"out", Is::lacks, kQ14}, {"out", Is::lacks, kQ16}}});
+  // Windows line ends in the answers, the series and the definition file.
+  rows.push_back({"CarriageReturnsBeforeLineEnds",
+                  crlf(script(kDefinition)),
+                  0,
+                  {{"out", Is::has, "\n User Defined SN-Curve         : Worked example curve\n"},
+                   {"plot.txt", Is::equals, golden("worked.plot")},
+                   {"year.txt", Is::equals, golden("worked.cycles-per-year")}},
+                  {{"series.txt", crlf(kSeries)}, {"curve.sn", crlf(kCurve)}}});
+  // Every line at time 0: no span of time, so no yearly figures and no
+  // question 16.
+  rows.push_back({"NoSpanOfTimeHasNoYearlyFigures",
+                  script(with(kCatalogue, {{15, "y"}})),
+                  0,
+                  {{"out", Is::has,
+                    " Computed Damage per Year      :       undefined\n"
+                    " Cycle Histogram plot data?    /n/ :   Store Cycle Histogram Data    /n/ : "
+                    "  No cycles per year: simulation length below 0.5\n"},
+                   {"print.txt", Is::has, " Computed Damage per Year      :       undefined\n"}},
+                  {{"series.txt", "0 1\n0 9\n0 1\n0 9\n0 1\n0 9\n0 1\n0 9\n"}}});
+  rows.push_back({"CommentsAndBlankLinesOnly",
+                  script(with(kCatalogue, {}, {12})),
+                  0,
+                  {{"out", Is::has, steps(0, "0.000")}},
+                  {{"series.txt", "# a\n$ b\n! c\n' d\n\n   \n"}}});
+}
+
+// Runs that end early: status 2 and one line naming the question or the line
+// for input that cannot be read, status 1 for output that cannot be written.
+void add_failure_rows(std::vector<Row>& rows) {
+  const struct {
+    const char* name;
+    int question;
+    std::string answer;
+  } bad_answers[] = {
+      {"WordAsFirstTime", 3, "abc"},
+      {"RealAsBlocks", 8, "12.5"},
+      {"BlocksBeyond32Bits", 8, "99999999999"},
+      {"RealAsCurveNumber", 10, "1.5"},
+      {"WordAsColumn", 12, "x"},
+  };
+  for (const auto& bad : bad_answers) {
+    rows.push_back({bad.name,
+                    script(with(kCatalogue, {{bad.question, bad.answer}})),
+                    2,
+                    {{"err", Is::has, "question " + std::to_string(bad.question) + " ("},
+                     {"err", Is::has, "'" + bad.answer + "'"}}});
+  }
+  // Control characters are shown as '?' in the message.
+  rows.push_back({"NulByteInAnswer",
+                  script(with(kCatalogue, {{3, "1\0"s}})),
+                  2,
+                  {{"err", Is::has, "question 3 (\"First Time"}, {"err", Is::has, "'1?'"}}});
+
+  const struct {
+    const char* name;
+    std::string series;
+    std::string message;
+    Answers answers = kCatalogue;
+  } bad_series[] = {
+      {"HeaderLineWithoutCommentMark", "time stress\n0 1\n", "line 1: cannot read the time 'time'"},
+      {"BlankBeforeCommentMarkIsData", "0 1\n #0 1\n", "line 2: cannot read the time '#0'"},
+      {"FewerValuesThanTheFirstLine", "0 1 2\n1 1\n",
+       "line 2: the line holds fewer numbers than the time and 2 stress"},
+      {"StressBeyondSinglePrecision", "0 1e39\n",
+       "line 1: the stress of column 2 is beyond the single-precision range"},
+      {"NulByteInSeries", "0 3\n1 0\n2 \0\n"s, "line 3: cannot read stress value 1 '?'"},
+      {"LineThatEndsTheWindowIsRead", "0 1\n9 x\n", "line 2: cannot read stress value 1 'x'",
+       with(kCatalogue, {{4, "5"}})},
+  };
+  for (const auto& bad : bad_series) {
+    rows.push_back({bad.name,
+                    script(bad.answers),
+                    2,
+                    {{"err", Is::has, "skaldur: series.txt, " + bad.message}},
+                    {{"series.txt", bad.series}, {"print.txt", "results of last week\n"}}});
+  }
+  // The definition file is read after the series.
+  rows.push_back({"EmptyDefinitionFile",
+                  script(kDefinition),
+                  2,
+                  {{"err", Is::has, "skaldur: curve.sn: the file ends before the title line"},
+                   {"out", Is::ends, steps(9, "8.000")}},
+                  {{"curve.sn", ""}}});
+  rows.push_back({"WordInDefinitionSegment",
+                  script(kDefinition),
+                  2,
+                  {{"err", Is::has, "skaldur: curve.sn, line 3: cannot read m"}},
+                  {{"curve.sn", "T\n1 3 1\n12 x 0\n0\n"}}});
+  // An input file that is the print file is refused before anything is written.
+  rows.push_back({"SeriesFileIsThePrintFile",
+                  script(with(kCatalogue, {{1, "series.txt"}, {2, "./series.txt"}})),
+                  2,
+                  {{"err", Is::has, "'./series.txt' is the print file"}}});
+  rows.push_back({"DefinitionFileIsThePrintFile",
+                  script(with(kDefinition, {{1, "curve.sn"}, {11, "./curve.sn"}})),
+                  2,
+                  {{"err", Is::has, "'./curve.sn' is the print file"}}});
+  // The console input ends while each question in turn waits; the print file
+  // of an earlier run stays until the summary is written.
+  for (int question = 1; question <= 16; ++question) {
+    const Answers& answers = question == 10 ? kCatalogue : kDefinition;
+    std::vector<Check> checks = {
+        {"err", Is::has,
+         "the console input ended while question " + std::to_string(question) + " ("},
+        {"out", Is::ends, ":  "}};
+    if (question > 12) checks.push_back({"print.txt", Is::has, kEof});
+    rows.push_back({"InputEndsAtQuestion" + std::to_string(question),
+                    script(answers, question),
+                    2,
+                    checks,
+                    {{"print.txt", "results of last week\n"}}});
+  }
+  std::string unended = script(kCatalogue, 11);
+  unended.pop_back();
+  rows.push_back({"LastAnswerWithoutLineEnd",
+                  unended,
+                  2,
+                  {{"err", Is::has, "the console input ended while question 12 ("}}});
+  // Outputs that cannot be written.
+  rows.push_back({"PrintFileCannotBeWritten",
+                  script(with(kCatalogue, {{1, "/dev/full"}})),
+                  1,
+                  {{"err", Is::has, "/dev/full"}}});
+  rows.push_back({"PlotFileCannotBeWritten",
+                  script(with(kCatalogue, {{13, "y"}, {14, "/dev/full"}})),
+                  1,
+                  {{"err", Is::has, "/dev/full"}, {"print.txt", Is::has, kEof}}});
+}
+
+std::vector<Row> all_rows() {
+  std::vector<Row> rows;
+  add_worked_rows(rows);
+  add_dialogue_rows(rows);
+  add_failure_rows(rows);
+  return rows;
+}
+
+// Runs `row` and checks everything a run must show.
+void expect_run(const Row& row) {
+  TempDir dir;
+  std::map<std::string, std::string> inputs = {{"series.txt", kSeries}, {"curve.sn", kCurve}};
+  for (const auto& [name, content] : row.files)
+    inputs[name] = content;
+  for (const auto& [name, content] : inputs)
+    dir.write(name, content);
+
+  const Outcome run = run_program(dir, row.answers);
+  ASSERT_NE(run.status, 124) << "the run did not end within " << kTimeoutSeconds << " s";
+  ASSERT_LT(run.status, 128) << "the run was ended by a signal\n" << run.err;
+  EXPECT_EQ(run.status, row.status) << run.err;
+  if (run.status == 0) {
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(read_file(dir.file("print.txt")).ends_with(kEof)) << "the summary is not whole";
+  } else {
+    // One plain line: the program's name and the reason.
+    EXPECT_TRUE(run.err.starts_with("skaldur: ") && run.err.ends_with("\n")) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_LE(run.err.size(), 600U);
+    EXPECT_TRUE(std::all_of(run.err.begin(), run.err.end() - 1, [](char c) {
+      return static_cast<unsigned char>(c) >= 32 && c != 127;
+    })) << run.err;
+  }
+
+  const auto named = [&](const std::string& where) {
+    return std::any_of(row.checks.begin(), row.checks.end(),
+                       [&](const Check& c) { return c.where == where; });
+  };
+  for (const Check& check : row.checks) {
+    const std::string text = check.where == "out"   ? run.out
+                             : check.where == "err" ? run.err
+                                                    : read_file(dir.file(check.where));
+    const std::string shown = text.size() > 4000 ? text.substr(0, 4000) + "..." : text;
+    switch (check.is) {
+      case Is::has:
+        EXPECT_NE(text.find(check.text), std::string::npos)
+            << check.where << " lacks\n[" << check.text << "]\nin\n[" << shown << "]";
+        break;
+      case Is::lacks:
+        EXPECT_EQ(text.find(check.text), std::string::npos)
+            << check.where << " holds " << check.text;
+        break;
+      case Is::ends:
+        EXPECT_TRUE(text.ends_with(check.text))
+            << check.where << " does not end with\n[" << check.text << "]\nbut\n[" << shown << "]";
+        break;
+      case Is::equals: expect_lines(text, check.text, check.where); break;
+      case Is::missing:
+        EXPECT_FALSE(std::filesystem::exists(dir.file(check.where))) << check.where;
+        break;
+    }
+  }
+  // Inputs are never written. A print file of an earlier run stays as it was
+  // when the run refuses its input; without one, none is left.
+  for (const auto& [name, content] : inputs) {
+    if (named(name) || (name == "print.txt" && run.status != 2)) continue;
+    EXPECT_TRUE(read_file(dir.file(name)) == content) << name << " was changed";
+  }
+  if (run.status == 2 && !inputs.contains("print.txt") && !named("print.txt")) {
+    EXPECT_EQ(read_file(dir.file("print.txt")), "") << "a print file after a refused input";
+  }
+}
+
+void PrintTo(const Row& row, std::ostream* out) {
+  *out << row.name;
+}
+
+class Program : public ::testing::TestWithParam<Row> {};
+
+TEST_P(Program, Run) {
+  expect_run(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Program, ::testing::ValuesIn(all_rows()),
+                         [](const ::testing::TestParamInfo<Row>& row) { return row.param.name; });
+
+// Enormous input stays within bounds: only the first 10 000 characters of a
+// line and the first 256 of a name are kept. Made only when run.
+const std::vector<std::pair<std::string, Row (*)()>> kHeavyRows = {
+    {"FiftyMegabyteSeriesLine",
+     [] {
+       return Row{"",
+                  script(kCatalogue),
+                  0,
+                  {{"out", Is::has, steps(11, "10.000")}},
+                  {{"series.txt", kSeries + "9 4" + std::string(9997, ' ') +
+                                      std::string(50 << 20, 'x') + "\n10 1\n"}}};
+     }},
+    {"HundredThousandColumns",  // the time and 4 999 values fit
+     [] {
+       return Row{
+           "",
+           script(kCatalogue),
+           0,
+           {{"out", Is::has, "\n      5000 Columns found ...\n\n" + kQ12 + steps(9, "8.000")}},
+           {{"series.txt", worked_series_in_columns(100000)}}};
+     }},
+    {"FiftyMegabyteAnswer",
+     [] {
+       return Row{"",
+                  script(with(kCatalogue, {{3, "1" + std::string(50 << 20, ' ')}})),
+                  0,
+                  {{"out", Is::has, steps(8, "7.000")}}};
+     }},
+    {"FiftyMegabyteFileName",
+     [] {
+       return Row{
+           "",
+           script(with(kCatalogue, {{1, std::string(50 << 20, 'a') + "\nprint.txt"}})),
+           0,
+           {{"out", Is::has, kQ1 + " Cannot Open file :" + std::string(256, 'a') + "\n" + kQ1}}};
+     }},
+};
+
+class HeavyInput : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(HeavyInput, Run) {
+  expect_run(kHeavyRows[GetParam()].second());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, HeavyInput, ::testing::Range<std::size_t>(0, kHeavyRows.size()),
+                         [](const ::testing::TestParamInfo<std::size_t>& row) {
+                           return kHeavyRows[row.param].first;
+                         });
+
+// The print file's echo of every catalogue curve, one run each: the curve
+// line and the value lines of the echo (its heading lines and empty lines,
+// the same for every curve, are checked by the worked runs).
+TEST(Catalogue, EchoOfEveryCurve) {
+  std::string echoes;
+  for (int curve = 1; curve <= 50; ++curve) {
+    TempDir dir;
+    dir.write("series.txt", kSeries);
+    const Outcome run = run_program(dir, script(with(kCatalogue, {{10, std::to_string(curve)}})));
+    ASSERT_EQ(run.status, 0) << "curve " << curve << ": " << run.err;
+    bool in_echo = false;
+    for (const std::string& line : lines_of(read_file(dir.file("print.txt")))) {
+      if (line.starts_with(" Selected SN-Curve")) in_echo = true;
+      if (line.starts_with(" Computed Damage ")) break;
+      if (in_echo && !line.starts_with("'") && line.find_first_not_of(' ') != std::string::npos)
+        echoes += line + "\n";
+    }
+  }
+  expect_lines(echoes, read_file(SKALDUR_GOLDEN_DIR "/catalogue-echo.txt"), "catalogue echo");
+}
+
+}  // namespace
+}  // namespace skaldur
