@@ -1,5 +1,6 @@
 #include "dialogue/dialogue.hpp"
 
+#include <cerrno>
 #include <istream>
 #include <ostream>
 
@@ -28,10 +29,11 @@ std::string printable(std::string_view text, std::size_t limit) {
   return out;
 }
 
-Dialogue::Dialogue(textio::UnitTable& units)
+Dialogue::Dialogue(textio::UnitTable& units, std::ostream& err)
     : units_(units),
       in_(*units.console_input(textio::kConsoleIn)),
-      out_(*units.output(textio::kConsoleOut)) {}
+      out_(*units.output(textio::kConsoleOut)),
+      err_(err) {}
 
 std::string Dialogue::read_line(const Question& q, std::size_t width) {
   // Keeps the first `width` characters (and one more, so that a carriage
@@ -66,30 +68,44 @@ std::string Dialogue::ask(const Question& q, std::size_t width) {
   return read_line(q, width);
 }
 
+// Explains on the error stream why OPNFIL refused a name, unless the console
+// line says enough: the file (or a folder on its way) does not exist, or it
+// is a file of the run (an input, or the print file where OPNFIL saw no
+// fault), which the questions have always refused silently.
+void Dialogue::note_refused(const Question& q, std::string_view name) {
+  const int error = units_.last_opnfil_error;
+  if (error == 0 || error == -ENOENT || error == -ENOTDIR || error == textio::kReadByRun) return;
+  err_ << "skaldur: note: cannot open '" << printable(textio::trimmed(name)) << "' (question "
+       << q.number << "): " << textio::describe_open_error(error) << '\n';
+}
+
 std::string Dialogue::ask_file(const Question& q, int unit, int mode, std::string_view failure) {
-  constexpr std::size_t kNameWidth = 256;
+  constexpr std::size_t kNameWidth = textio::kNameLength;
   while (true) {
-    std::string name = ask(q, kNameWidth);
-    if (textio::OPNFIL(units_, name, unit, mode) == 0) return name;
+    // One character more than a name holds, so that a longer one is refused.
+    std::string name = ask(q, kNameWidth + 1);
+    if (textio::OPNFIL(units_, name, unit, mode) == 0) return name.substr(0, kNameWidth);
     out_ << failure << textio::padded(name, kNameWidth) << '\n';
+    note_refused(q, name);
   }
 }
 
 std::string Dialogue::ask_output_file(const Question& q, int unit,
                                       std::span<const int> protected_units) {
-  constexpr std::size_t kNameWidth = 256;
+  constexpr std::size_t kNameWidth = textio::kNameLength;
   while (true) {
-    std::string name = ask(q, kNameWidth);
+    std::string name = ask(q, kNameWidth + 1);
     if (textio::OPNFIL(units_, name, unit, 0) == 0) {
       const auto opened = units_.identity(unit);
       bool is_protected = false;
       for (int other : protected_units) {
         if (other != unit && opened && units_.identity(other) == opened) is_protected = true;
       }
-      if (!is_protected) return name;
+      if (!is_protected) return name.substr(0, kNameWidth);
       units_.close(unit);  // nothing was written: the file is as it was
     }
     out_ << kCannotOpen << textio::padded(name, kNameWidth) << '\n';
+    note_refused(q, name);
   }
 }
 

@@ -40,10 +40,11 @@ inline constexpr std::string_view kCannotOpen = " Cannot open      :";
 
 // Asks the questions on the console units of a unit table and takes the
 // answers. An answer that cannot be read, or the console input ending while
-// a question waits, ends the run (RunEnd with kExitBadInput).
+// a question waits, ends the run (RunEnd with kExitBadInput). Why a named
+// file was refused goes to `err`, unless it simply does not exist.
 class Dialogue {
  public:
-  explicit Dialogue(textio::UnitTable& units);
+  Dialogue(textio::UnitTable& units, std::ostream& err);
 
   std::ostream& out() { return out_; }
 
@@ -52,7 +53,8 @@ class Dialogue {
 
   // Asks for a file name until it opens on `unit` with OPNFIL's `mode`,
   // writing `failure` and the name padded to 256 characters after each
-  // failed attempt. Returns the name as read (256 characters at most).
+  // failed attempt. Returns the name as read (256 characters at most); a
+  // longer name is refused.
   std::string ask_file(const Question& q, int unit, int mode, std::string_view failure);
 
   // Asks for an output file until it opens on `unit` and is none of the
@@ -79,12 +81,14 @@ class Dialogue {
   // The empty test, then `read` on a FreeFormReader of the answer.
   template <class T, class Read>
   T ask_number(const Question& q, T default_value, Read read);
+  void note_refused(const Question& q, std::string_view name);
   [[noreturn]] void conversion_error(const Question& q, std::string_view answer,
                                      std::string_view value, std::string_view why);
 
   textio::UnitTable& units_;
   std::istream& in_;
   std::ostream& out_;
+  std::ostream& err_;
 };
 
 }  // namespace skaldur::dialogue

@@ -230,7 +230,7 @@ int run(textio::UnitTable& units, std::ostream& err) {
     err << "skaldur: the built-in SN-curve catalogue could not be built\n";
     return kExitFailed;
   }
-  Dialogue dialogue(units);
+  Dialogue dialogue(units, err);
   write_banner(dialogue.out());
   const Settings settings = ask_settings(dialogue, units);
   sncurve::Record record{};
@@ -292,9 +292,10 @@ int DMG01(std::istream& in, std::ostream& out, std::ostream& err) {
   units.close(textio::kPrintUnit);
   units.close(textio::kOutputSlot);
   out.flush();
-  if (const auto& failure = units.write_failure(); failure && status == kExitOk) {
-    err << "skaldur: cannot write " << printable(failure->name, failure->name.size()) << ": "
-        << std::strerror(failure->error) << '\n';
+  if (const auto& failures = units.write_failures(); !failures.empty() && status == kExitOk) {
+    for (const auto& failure : failures)
+      err << "skaldur: cannot write " << printable(failure.name, failure.name.size()) << ": "
+          << std::strerror(failure.error) << '\n';
     return kExitFailed;
   }
   return status;

@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <istream>
+#include <cstring>
+#include <exception>
+#include <iostream>
 #include <ostream>
 #include <streambuf>
 #include <vector>
@@ -17,17 +20,59 @@
 namespace skaldur::textio {
 namespace {
 
-// A write-only stream buffer over a file descriptor. The file's old content is
-// cut away just before the first bytes are written, so that opening a file
-// for output never empties it by itself.
+FileIdentity identity_of(const struct stat& info) {
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                      static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// Whether the file is the one standard output or standard error writes to:
+// the program writes such a file in place, as the console does.
+bool is_standard_output(const struct stat& info) {
+  for (int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+    struct stat other {};
+    if (::fstat(fd, &other) == 0 && identity_of(other) == identity_of(info)) return true;
+  }
+  return false;
+}
+
+// The absolute name of the file at the end of any links, or "".
+std::string resolved(std::string_view name) {
+  const std::unique_ptr<char, decltype(&std::free)> path(
+      ::realpath(std::string(name).c_str(), nullptr), &std::free);
+  return path ? std::string(path.get()) : std::string();
+}
+
+// A write-only stream buffer over a file descriptor. Nothing happens to the
+// file before the first bytes are written, so that opening a file for output
+// never empties it by itself. A regular file with a `path` is then written to
+// a temporary file beside it, which finish() renames over it; without a path,
+// or when no temporary file can be made there, the file's old content is cut
+// away and the file written in place.
 class FileOutBuf : public std::streambuf {
  public:
-  FileOutBuf(int fd, bool regular) : fd_(fd), regular_(regular), buffer_(1 << 16) {
+  FileOutBuf(int fd, bool regular, std::string path)
+      : fd_(fd), target_(fd), regular_(regular), path_(std::move(path)), buffer_(1 << 16) {
     setp(buffer_.data(), buffer_.data() + buffer_.size());
   }
+  ~FileOutBuf() override { discard(); }
+  FileOutBuf(const FileOutBuf&) = delete;
+  FileOutBuf& operator=(const FileOutBuf&) = delete;
 
   // 0, or the error number of the first failed write.
   int error() const { return error_; }
+
+  // Writes what is buffered and puts a whole temporary file in place of the
+  // file; after a failure the temporary file is removed and the old file
+  // stays as it was. Returns 0 or the error number.
+  int finish() {
+    drain();
+    if (temp_fd_ < 0) return error_;
+    if (::close(temp_fd_) != 0 && error_ == 0) error_ = errno;
+    temp_fd_ = -1;
+    if (error_ == 0 && ::rename(temp_path_.c_str(), path_.c_str()) != 0) error_ = errno;
+    if (error_ != 0) ::unlink(temp_path_.c_str());
+    return error_;
+  }
 
  protected:
   int_type overflow(int_type ch) override {
@@ -50,7 +95,8 @@ class FileOutBuf : public std::streambuf {
     if (left == 0) return true;
     if (!started_) {
       started_ = true;
-      if (regular_ && (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0)) {
+      if (regular_ && !open_temporary() &&
+          (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0)) {
         error_ = errno;
         return false;
       }
@@ -68,8 +114,39 @@ class FileOutBuf : public std::streambuf {
     return true;
   }
 
-  int fd_;
+  // Makes ".<name>.XXXXXX" in the file's folder with the file's permissions
+  // and writes there from now on; false when that cannot be done.
+  bool open_temporary() {
+    struct stat info {};
+    const std::size_t slash = path_.rfind('/');
+    if (slash == std::string::npos || ::fstat(target_, &info) != 0) return false;
+    std::string temp = path_.substr(0, slash + 1) + "." + path_.substr(slash + 1, 200) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    if (::fchmod(fd, info.st_mode & 07777) != 0) {
+      ::close(fd);
+      ::unlink(temp.c_str());
+      return false;
+    }
+    temp_fd_ = fd_ = fd;
+    temp_path_ = std::move(temp);
+    return true;
+  }
+
+  // Removes a temporary file that was never finished.
+  void discard() {
+    if (temp_fd_ < 0) return;
+    ::close(temp_fd_);
+    ::unlink(temp_path_.c_str());
+    temp_fd_ = -1;
+  }
+
+  int fd_;      // where the bytes go: the file or its temporary file
+  int target_;  // the file
   bool regular_;
+  std::string path_;  // the file's absolute name, "" to write in place
+  int temp_fd_ = -1;
+  std::string temp_path_;
   bool started_ = false;
   int error_ = 0;
   std::vector<char> buffer_;
@@ -127,11 +204,24 @@ struct UnitTable::Connection {
 };
 
 UnitTable::UnitTable(std::istream& console_in, std::ostream& console_out)
-    : console_in_(&console_in), console_out_(&console_out) {}
+    : console_in_(&console_in), console_out_(&console_out) {
+  struct stat info {};
+  if (console_in.rdbuf() == std::cin.rdbuf() && ::fstat(STDIN_FILENO, &info) == 0 &&
+      S_ISREG(info.st_mode))
+    console_input_file_ = identity_of(info);
+}
 
 UnitTable::~UnitTable() {
-  for (int unit = 1; unit < static_cast<int>(units_.size()); ++unit)
-    close(unit);
+  const bool unwinding = std::uncaught_exceptions() > 0;
+  for (int unit = 1; unit < static_cast<int>(units_.size()); ++unit) {
+    auto& c = units_[static_cast<std::size_t>(unit)];
+    if (!unwinding || !c) {
+      close(unit);
+    } else {
+      ::close(c->fd);
+      c.reset();  // removes a temporary file
+    }
+  }
 }
 
 bool UnitTable::is_connected(int unit) const {
@@ -180,10 +270,12 @@ int UnitTable::close(int unit) {
   int error = 0;
   if (c->stream) {
     c->stream->flush();
-    error = c->buffer->error();
+    error = c->buffer->finish();
   }
   if (::close(c->fd) != 0 && error == 0 && c->stream && errno != EINTR) error = errno;
-  if (error != 0 && !write_failure_) write_failure_ = WriteFailure{c->name, error};
+  if (error != 0 && std::none_of(write_failures_.begin(), write_failures_.end(),
+                                 [&](const WriteFailure& f) { return f.name == c->name; }))
+    write_failures_.push_back(WriteFailure{c->name, error});
   c.reset();
   return -error;
 }
@@ -195,13 +287,14 @@ void UnitTable::connect(int unit, int fd, std::string_view name, const OpenSetti
   c->name.assign(name);
   c->settings = settings;
   struct stat info {};
+  std::string path;
   if (::fstat(fd, &info) == 0) {
     c->regular = S_ISREG(info.st_mode);
-    c->identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                               static_cast<std::uint64_t>(info.st_ino)};
+    c->identity = identity_of(info);
+    if (writable && c->regular && !name.empty() && !is_standard_output(info)) path = resolved(name);
   }
   if (writable) {
-    c->buffer = std::make_unique<FileOutBuf>(fd, c->regular);
+    c->buffer = std::make_unique<FileOutBuf>(fd, c->regular, std::move(path));
     c->stream = std::make_unique<std::ostream>(c->buffer.get());
   }
   units_[static_cast<std::size_t>(unit)] = std::move(c);
@@ -281,12 +374,48 @@ int OPNUNT(UnitTable& units, std::string_view name, int unit, int status_code, i
   return 0;
 }
 
+int UnitTable::input_conflict(int unit) const {
+  const auto opened = identity(unit);
+  if (!opened) return 0;
+  if (console_input_file_ == opened) return kConsoleInputFile;
+  for (int other = 1; other < static_cast<int>(units_.size()); ++other) {
+    const auto& c = units_[static_cast<std::size_t>(other)];
+    if (other != unit && c && !c->stream && c->identity == *opened) return kReadByRun;
+  }
+  return 0;
+}
+
+std::string describe_open_error(int code) {
+  switch (code) {
+    case 0: return "no error";
+    case kIllegalUnit: return "illegal file unit";
+    case kIllegalRecordLength: return "illegal record length";
+    case kNameTooLong:
+      return "the name is longer than " + std::to_string(kNameLength) + " characters";
+    case kReadByRun: return "the run reads it as an input";
+    case kConsoleInputFile: return "it is the console input of this run";
+    default: return code < 0 ? std::strerror(-code) : "unknown error";
+  }
+}
+
 int OPNFIL(UnitTable& units, std::string_view name, int unit, int mode) {
   int status_code = units.last_opnfil_status;
   if (mode > 0) status_code = 2;
   if (mode == 0) status_code = 1;
   units.last_opnfil_status = status_code;
-  const int error = OPNUNT(units, trimmed(name), unit, status_code, 0, 1, 0, 0, 0, -1);
+  const std::string_view used = trimmed(name);
+  int error = 0;
+  if (used.size() > kNameLength) {
+    // Never cut: the first characters may name another file.
+    units.close(unit);
+    error = kNameTooLong;
+  } else {
+    error = OPNUNT(units, used, unit, status_code, 0, 1, 0, 0, 0, -1);
+  }
+  // A file to write must not be one the run reads: nothing was written yet.
+  if (error == 0 && status_code != 2 && (error = units.input_conflict(unit)) != 0)
+    units.close(unit);
+  units.last_opnfil_error = error;
   return error == 0 ? 0 : -1;
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -81,8 +82,15 @@ TEST(OPNFIL, ModesAndNames) {
   EXPECT_EQ(f.console.str(), "");
 }
 
-// An output keeps its old content until the first write; reopening a unit
-// closes (and flushes) the file it had. Two names of one file have one identity.
+std::size_t files_in(const TempDir& dir) {
+  return static_cast<std::size_t>(
+      std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));
+}
+
+// An output keeps its old content until it is closed: it is written beside
+// the file and then put in its place whole. Reopening a unit closes the file
+// it had. Two names of one file have one identity; a file the run reads is
+// never opened for writing.
 TEST(OPNFIL, OutputsAndIdentities) {
   Files f;
   const std::string plot = f.dir.write("plot", "old\n"), cycles = f.dir.file("cycles");
@@ -92,14 +100,68 @@ TEST(OPNFIL, OutputsAndIdentities) {
   *f.units.output(kOutputSlot) << "cycles\n";
   ASSERT_EQ(OPNFIL(f.units, plot, kOutputSlot, 0), 0);
   EXPECT_EQ(read_file(cycles), "cycles\n");
-  *f.units.output(kOutputSlot) << "new\n";
-  ASSERT_EQ(OPNFIL(f.units, cycles, kSeriesUnit, 1), 0);
+  *f.units.output(kOutputSlot) << "new\n" << std::flush;
+  EXPECT_EQ(read_file(plot), "old\n");
+  EXPECT_EQ(files_in(f.dir), 3U);  // plot, cycles and the new plot
   ASSERT_EQ(OPNFIL(f.units, f.dir.path().string() + "/./cycles", kPrintUnit, 0), 0);
+  ASSERT_EQ(OPNFIL(f.units, cycles, kSeriesUnit, 1), 0);
   EXPECT_EQ(f.units.identity(kSeriesUnit), f.units.identity(kPrintUnit));
   EXPECT_NE(f.units.identity(kSeriesUnit), f.units.identity(kOutputSlot));
   EXPECT_EQ(f.units.output(kSeriesUnit), nullptr);  // inputs are never written
+  EXPECT_EQ(OPNFIL(f.units, cycles, kCurveUnit, 0), -1);
+  EXPECT_EQ(f.units.last_opnfil_error, kReadByRun);
   EXPECT_EQ(f.units.close(kOutputSlot), 0);
   EXPECT_EQ(read_file(plot), "new\n");
+  EXPECT_EQ(files_in(f.dir), 2U);
+}
+
+// A run torn down by an exception puts nothing half-written in place.
+TEST(UnitTable, ExceptionKeepsOldFiles) {
+  TempDir dir;
+  const std::string print = dir.write("print", "old\n");
+  try {
+    Files f;
+    ASSERT_EQ(OPNFIL(f.units, print, kPrintUnit, 0), 0);
+    *f.units.output(kPrintUnit) << "half\n" << std::flush;
+    throw std::bad_alloc();
+  } catch (const std::bad_alloc&) {
+  }
+  EXPECT_EQ(read_file(print), "old\n");
+  EXPECT_EQ(files_in(dir), 1U);
+}
+
+// A name is never cut: one longer than 256 characters is refused even when
+// its first 256 name a file. Trailing blanks do not count.
+TEST(OPNFIL, LongNamesAreRefused) {
+  Files f;
+  const std::string folder = f.dir.path().string() + "/";
+  const std::string name = folder + std::string(kNameLength - folder.size(), 'n');
+  f.dir.write(name.substr(folder.size()), "x");
+  EXPECT_EQ(OPNFIL(f.units, name + "   ", kSeriesUnit, 1), 0);
+  EXPECT_EQ(OPNFIL(f.units, name + "z", kPrintUnit, 0), -1);
+  EXPECT_EQ(f.units.last_opnfil_error, kNameTooLong);
+  EXPECT_EQ(OPNFIL(f.units, name + "z", kCurveUnit, 1), -1);
+  EXPECT_EQ(files_in(f.dir), 1U);
+}
+
+// Every file whose writing failed is named once, whichever unit held it.
+TEST(OPNFIL, WriteFailuresAreKept) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  Files f;
+  const std::string link = f.dir.file("full");
+  fs::create_symlink("/dev/full", link);
+  const std::pair<std::string, int> opens[] = {
+      {"/dev/full", kPrintUnit}, {link, kOutputSlot}, {"/dev/full", kOutputSlot}};
+  for (const auto& [name, unit] : opens) {
+    ASSERT_EQ(OPNFIL(f.units, name, unit, 0), 0);
+    *f.units.output(unit) << "lost\n";
+    EXPECT_EQ(f.units.close(unit), -ENOSPC) << name;
+  }
+  const auto& failures = f.units.write_failures();
+  ASSERT_EQ(failures.size(), 2U);
+  EXPECT_TRUE(failures[0].name == "/dev/full" && failures[1].name == link);
+  EXPECT_TRUE(failures[0].error == ENOSPC && failures[1].error == ENOSPC);
+  EXPECT_TRUE(fs::is_symlink(link));
 }
 
 using Lines = std::vector<std::string>;
