@@ -51,9 +51,8 @@ std::optional<std::pair<int, int>> parse_shard(std::string_view text) {
 }
 
 // Sums, writes and shows the results of every load case.
-int finish(const nlohmann::json& job, const std::vector<CaseResult>& cases,
-           const std::filesystem::path& dir, bool check, bool quiet, std::ostream& out,
-           std::ostream& err) {
+int finish(const Json& job, const std::vector<CaseResult>& cases, const std::filesystem::path& dir,
+           bool check, bool quiet, std::ostream& out, std::ostream& err) {
   auto view = view_of(job);
   if (!view) return report(err, view.error());
   warn(err, run_warnings(*view, cases));
@@ -105,7 +104,7 @@ int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_
   options.progress = err_is_terminal && !args.quiet;
   auto cases = compute(*job, which, options, err);
   if (!cases) return report(err, cases.error());
-  const nlohmann::json job_as_read = job_json(*job);
+  const Json job_as_read = job_json(*job);
   if (shard) {
     auto view = view_of(job_as_read);
     if (!view) return report(err, view.error());

@@ -66,9 +66,9 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
       const Hotspot& hot = job.hotspots[h];
       const auto column = column_of(hot.column, layout);
       if (!column) {
-        unknown_column =
-            BatchError{kExitBadInput, place(job.path.string(), hot.line, "column") + ": hotspot '" +
-                                          hot.name + "': " + file + ": " + column.error() + which};
+        unknown_column = BatchError{
+            kExitBadInput, place(job.path.string(), hot.column_line, "column") + ": hotspot '" +
+                               hot.name + "': " + file + ": " + column.error() + which};
         return textio::fail(column.error());
       }
       const auto at = std::find(columns.begin(), columns.end(), *column);
@@ -99,6 +99,11 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
                      "), so it cannot be weighed into the year" + which);
   }
 
+  result.runs.resize(n_hot);
+  if (rec.columns.empty()) {  // no line in the window: nothing to count, as in the dialogue
+    result.done = true;
+    return result;
+  }
   // The last hotspot that reads a column may let the assessment work in the
   // column's own storage; the others work in `work`.
   std::vector<std::size_t> last_use(rec.columns.size());
@@ -106,7 +111,6 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
     last_use[slot[h]] = h;
   const auto n = static_cast<std::size_t>(rec.n_steps);
   const std::size_t room = std::max<std::size_t>(n, 500);
-  result.runs.resize(n_hot);
   for (std::size_t h = 0; h < n_hot; ++h) {
     const Hotspot& hot = job.hotspots[h];
     std::vector<float>& column = rec.columns[slot[h]];

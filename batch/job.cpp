@@ -145,6 +145,7 @@ Outcome<Hotspot> read_hotspot(const toml::table& table, const Job& job, const st
 
   const toml::node* column = f.get("column");
   if (column == nullptr) return textio::fail(f.error("column", "missing; it is required"));
+  h.column_line = line_of(*column);
   if (column->is_integer()) {
     const std::int64_t n = column->as_integer()->get();
     if (n < 2 || n > 1'000'000) {

@@ -74,7 +74,8 @@ struct Hotspot {
   double thickness = 0.0;
   double dff = 1.0;
   std::int32_t blocks = 500;
-  std::int64_t line = 0;  // of the job file
+  std::int64_t line = 0;         // of the job file
+  std::int64_t column_line = 0;  // of its column
 };
 
 struct Job {

@@ -14,8 +14,6 @@
 namespace skaldur::batch {
 namespace {
 
-using nlohmann::json;
-
 constexpr std::string_view kShardFile = "shard.json";
 constexpr std::string_view kShardFormat = "skaldur-batch shard 1";
 
@@ -75,8 +73,8 @@ std::optional<BatchError> make_folder(const std::filesystem::path& dir) {
   return std::nullopt;
 }
 
-json curve_json(const Curve& curve) {
-  json j;
+Json curve_json(const Curve& curve) {
+  Json j;
   j["label"] = curve.label;
   if (curve.number > 0) {
     j["catalogue_number"] = curve.number;
@@ -93,7 +91,7 @@ json curve_json(const Curve& curve) {
   const int n_fix = count(5);
   const int seg = count(6);
   const int fix = count(7);
-  json segments = json::array();
+  Json segments = Json::array();
   for (int s = 0; s < n_lin; ++s) {
     const int at = seg - 1 + s * per_lin;
     if (at < 0 || at + 3 > static_cast<int>(r.size())) break;
@@ -101,7 +99,7 @@ json curve_json(const Curve& curve) {
     segments.push_back({{"log_a", r[i]}, {"m", r[i + 1]}, {"n_break", r[i + 2]}});
   }
   j["segments"] = segments;
-  json fixed = json::array();
+  Json fixed = Json::array();
   for (int p = 0; p < n_fix && fix - 1 + p >= 0 && fix - 1 + p < static_cast<int>(r.size()); ++p) {
     fixed.push_back(r[static_cast<std::size_t>(fix - 1 + p)]);
   }
@@ -109,7 +107,7 @@ json curve_json(const Curve& curve) {
   return j;
 }
 
-json run_json(const Run& run) {
+Json run_json(const Run& run) {
   return {{"status", run.status},     {"damage", run.damage},   {"cycles", run.n_cycles},
           {"ts_range", run.ts_range}, {"blocks", run.n_blocks}, {"block_length", run.bloc_len},
           {"hist", run.hist}};
@@ -131,8 +129,8 @@ std::string shortest(double value) {
   return text;
 }
 
-json job_json(const Job& job) {
-  json j;
+Json job_json(const Job& job) {
+  Json j;
   j["file"] = job.file_name;
   j["title"] = job.title;
   j["design_life"] = job.design_life;
@@ -142,7 +140,7 @@ json job_json(const Job& job) {
   j["blocks"] = job.blocks;
   j["load_cases"] = job.load_case_table;
   j["weight"] = std::string(weight_column(job.weight_kind));
-  json cases = json::array();
+  Json cases = Json::array();
   for (const LoadCase& c : job.load_cases) {
     cases.push_back({{"name", c.name},
                      {"file", c.file},
@@ -151,9 +149,9 @@ json job_json(const Job& job) {
                      {"last_time", c.last_time}});
   }
   j["load_case_table"] = cases;
-  json hotspots = json::array();
+  Json hotspots = Json::array();
   for (const Hotspot& h : job.hotspots) {
-    json column = h.column.number > 0 ? json(h.column.number) : json(h.column.name);
+    Json column = h.column.number > 0 ? Json(h.column.number) : Json(h.column.name);
     hotspots.push_back({{"name", h.name},
                         {"column", column},
                         {"curve", curve_json(h.curve)},
@@ -166,7 +164,7 @@ json job_json(const Job& job) {
   return j;
 }
 
-Outcome<JobView> view_of(const json& job) {
+Outcome<JobView> view_of(const Json& job) {
   try {
     JobView v;
     v.title = job.at("title").get<std::string>();
@@ -176,22 +174,22 @@ Outcome<JobView> view_of(const json& job) {
     v.weight_kind = kind == "hours_per_year"         ? WeightKind::hours_per_year
                     : kind == "occurrences_per_year" ? WeightKind::occurrences_per_year
                                                      : WeightKind::probability;
-    for (const json& h : job.at("hotspots")) {
+    for (const Json& h : job.at("hotspots")) {
       v.hotspots.push_back({h.at("name").get<std::string>(),
                             h.at("curve").at("label").get<std::string>(), h.at("scf").get<double>(),
                             h.at("thickness").get<double>(), h.at("dff").get<double>()});
     }
-    for (const json& c : job.at("load_case_table")) {
+    for (const Json& c : job.at("load_case_table")) {
       v.cases.push_back({c.at("name").get<std::string>(), c.at("file").get<std::string>(),
                          c.at(kind).get<double>()});
     }
     return v;
-  } catch (const json::exception& e) {
+  } catch (const nlohmann::json::exception& e) {
     return bad_input(std::string("the job of the shard folders is incomplete: ") + e.what());
   }
 }
 
-std::optional<BatchError> write_outputs(const std::filesystem::path& dir, const json& job,
+std::optional<BatchError> write_outputs(const std::filesystem::path& dir, const Json& job,
                                         const JobView& view, const std::vector<CaseResult>& cases,
                                         const std::vector<HotspotSummary>& summaries) {
   if (auto e = make_folder(dir)) return e;
@@ -202,13 +200,13 @@ std::optional<BatchError> write_outputs(const std::filesystem::path& dir, const 
       "hotspot,load_case,file,steps,simulation_length,cycles,damage,weight,damage_per_year,"
       "status\n";
   std::string histograms = "hotspot,load_case,block,range_low,range_high,cycles,cycles_per_year\n";
-  json results = json::array();
+  Json results = Json::array();
   for (std::size_t h = 0; h < view.hotspots.size(); ++h) {
     const HotspotView& hv = view.hotspots[h];
     const HotspotSummary& s = summaries[h];
     append_row(summary, hv.name, hv.curve, hv.scf, hv.thickness, hv.dff, s.damage_per_year,
                s.life_years, s.utilisation, verdict(s), governing_name(view, s), s.governing_share);
-    json per_case = json::array();
+    Json per_case = Json::array();
     for (std::size_t c = 0; c < cases.size(); ++c) {
       const CaseView& cv = view.cases[c];
       const CaseResult& r = cases[c];
@@ -240,11 +238,11 @@ std::optional<BatchError> write_outputs(const std::filesystem::path& dir, const 
          {"life_years", s.life_years},
          {"utilisation", s.utilisation},
          {"verdict", verdict(s)},
-         {"governing_load_case", s.governing >= 0 ? json(governing_name(view, s)) : json()},
+         {"governing_load_case", s.governing >= 0 ? Json(governing_name(view, s)) : Json()},
          {"governing_share", s.governing_share},
          {"load_cases", per_case}});
   }
-  json all = {{"program", "skaldur-batch"},
+  Json all = {{"program", "skaldur-batch"},
               {"version", SKALDUR_VERSION},
               {"job", job},
               {"results", results}};
@@ -310,12 +308,12 @@ std::vector<std::string> run_warnings(const JobView& view, const std::vector<Cas
 }
 
 std::optional<BatchError> write_shard(const std::filesystem::path& dir, int k, int n,
-                                      const json& job, const std::vector<CaseResult>& cases) {
+                                      const Json& job, const std::vector<CaseResult>& cases) {
   if (auto e = make_folder(dir)) return e;
-  json list = json::array();
+  Json list = Json::array();
   for (std::size_t c = 0; c < cases.size(); ++c) {
     if (!cases[c].done) continue;
-    json runs = json::array();
+    Json runs = Json::array();
     for (const Run& run : cases[c].runs)
       runs.push_back(run_json(run));
     list.push_back({{"index", c},
@@ -323,7 +321,7 @@ std::optional<BatchError> write_shard(const std::filesystem::path& dir, int k, i
                     {"simulation_length", cases[c].simulation_length},
                     {"runs", runs}});
   }
-  const json all = {
+  const Json all = {
       {"format", kShardFormat}, {"version", SKALDUR_VERSION}, {"shard", k}, {"of", n}, {"job", job},
       {"load_cases", list}};
   return write_file(dir / kShardFile, all.dump() + "\n");
@@ -338,9 +336,9 @@ Outcome<Merged> read_shards(const std::vector<std::filesystem::path>& dirs) {
     const std::string shown = path.string();
     std::ifstream in(path, std::ios::binary);
     if (!in) return bad_input("cannot open " + shown + ": " + std::strerror(errno));
-    json all;
+    Json all;
     try {
-      all = json::parse(in);
+      all = Json::parse(in);
       if (all.at("format") != kShardFormat) return bad_input(shown + ": not a skaldur-batch shard");
       const int k = all.at("shard").get<int>();
       const int n = all.at("of").get<int>();
@@ -363,7 +361,7 @@ Outcome<Merged> read_shards(const std::vector<std::filesystem::path>& dirs) {
         return bad_input(shown + ": shard " + std::to_string(k) + " is given twice");
       }
       seen.push_back(k);
-      for (const json& c : all.at("load_cases")) {
+      for (const Json& c : all.at("load_cases")) {
         const auto index = c.at("index").get<std::size_t>();
         if (index >= merged.cases.size() || merged.cases[index].done) {
           return bad_input(shown + ": load case " + std::to_string(index + 1) + " is out of place");
@@ -372,10 +370,10 @@ Outcome<Merged> read_shards(const std::vector<std::filesystem::path>& dirs) {
         r.done = true;
         r.steps = c.at("steps").get<std::int64_t>();
         r.simulation_length = c.at("simulation_length").get<double>();
-        const json& runs = c.at("runs");
+        const Json& runs = c.at("runs");
         if (runs.size() != r.runs.size()) return bad_input(shown + ": a load case lacks hotspots");
         for (std::size_t h = 0; h < r.runs.size(); ++h) {
-          const json& j = runs[h];
+          const Json& j = runs[h];
           Run& run = r.runs[h];
           run.status = j.at("status").get<std::string>();
           run.damage = j.at("damage").get<double>();
@@ -386,7 +384,7 @@ Outcome<Merged> read_shards(const std::vector<std::filesystem::path>& dirs) {
           run.hist = j.at("hist").get<std::vector<float>>();
         }
       }
-    } catch (const json::exception& e) {
+    } catch (const nlohmann::json::exception& e) {
       return bad_input(shown + ": " + e.what());
     }
   }

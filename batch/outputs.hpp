@@ -12,21 +12,23 @@
 
 namespace skaldur::batch {
 
+// Keys keep the order they are written in.
+using Json = nlohmann::ordered_json;
+
 // The shortest text that reads back as the same double (std::to_chars).
 [[nodiscard]] std::string shortest(double value);
 
 // The job as read, each curve's parameters included: the "job" of
 // summary.json and of every shard folder.
-[[nodiscard]] nlohmann::json job_json(const Job& job);
+[[nodiscard]] Json job_json(const Job& job);
 
 // What the outputs need, taken from job_json's result.
-[[nodiscard]] Outcome<JobView> view_of(const nlohmann::json& job);
+[[nodiscard]] Outcome<JobView> view_of(const Json& job);
 
 // Writes summary.csv, damage.csv, histograms.csv and summary.json into `dir`
 // (created when missing). Every case must be done.
 [[nodiscard]] std::optional<BatchError> write_outputs(const std::filesystem::path& dir,
-                                                      const nlohmann::json& job,
-                                                      const JobView& view,
+                                                      const Json& job, const JobView& view,
                                                       const std::vector<CaseResult>& cases,
                                                       const std::vector<HotspotSummary>& summaries);
 
@@ -42,11 +44,11 @@ void write_console_table(std::ostream& out, const JobView& view,
 // A shard folder holds shard.json: the job, K and N, and the full results of
 // its load cases, from which `merge` writes the outputs of the whole job.
 [[nodiscard]] std::optional<BatchError> write_shard(const std::filesystem::path& dir, int k, int n,
-                                                    const nlohmann::json& job,
+                                                    const Json& job,
                                                     const std::vector<CaseResult>& cases);
 
 struct Merged {
-  nlohmann::json job;
+  Json job;
   std::vector<CaseResult> cases;
 };
 
