@@ -1,7 +1,7 @@
 #include <iostream>
 
-#include "driver/dmg01.hpp"
+#include "dialogue/dmg01.hpp"
 
 int main() {
-  return skaldur::driver::DMG01(std::cin, std::cout, std::cerr);
+  return skaldur::dialogue::DMG01(std::cin, std::cout, std::cerr);
 }

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "driver/series.hpp"
+#include "series/series.hpp"
 #include "textio/lines.hpp"
 
 namespace {
@@ -40,16 +40,14 @@ void BM_ReadSeries(benchmark::State& state) {
   for (auto _ : state) {
     const int fd = ::open(path.c_str(), O_RDONLY);
     skaldur::textio::LineReader reader(fd);
-    skaldur::driver::SeriesData data;
-    skaldur::driver::SeriesError error;
-    const bool ok = skaldur::driver::read_series(
-        reader, {}, [](int) { return 2; }, data, error);
+    const auto record = skaldur::series::read_columns(
+        reader, {}, [](const skaldur::series::Layout&) { return std::vector<int>{2}; });
     ::close(fd);
-    if (!ok || data.series.size() != static_cast<std::size_t>(lines)) {
+    if (!record || record->n_steps != lines) {
       state.SkipWithError("the record did not read");
       break;
     }
-    benchmark::DoNotOptimize(data.series.data());
+    benchmark::DoNotOptimize(record->columns.front().data());
   }
   state.SetItemsProcessed(state.iterations() * lines);
   state.SetBytesProcessed(state.iterations() * bytes);

@@ -8,9 +8,13 @@
 #include <cstdint>
 #include <limits>
 #include <ostream>
+#include <sstream>
+#include <string>
+#include <string_view>
 
 #include "cycles/rainflow.hpp"
 #include "cycles/turning_points.hpp"
+#include "damage/assess.hpp"
 #include "sncurve/record.hpp"
 
 namespace skaldur::damage {
@@ -57,11 +61,6 @@ double series_range(std::span<const float> series) {
   return kRangeMargin * (static_cast<double>(hi) - static_cast<double>(lo));
 }
 
-int report_failed_call(std::ostream& print, const char* routine) {
-  print << kErrorHeader << "      Error return from " << routine << '\n';
-  return kFailed;
-}
-
 // The record from segStart on; empty when segStart lies outside it.
 std::span<const double> segments_of(std::span<const double> sn_curve,
                                     const sncurve::RecordView& record) {
@@ -70,26 +69,38 @@ std::span<const double> segments_of(std::span<const double> sn_curve,
   return sn_curve.subspan(static_cast<std::size_t>(seg_start) - 1);
 }
 
+textio::Result<Assessment, AssessError> failed_call(std::ostringstream& print,
+                                                    std::string_view routine) {
+  print << kErrorHeader << "      Error return from " << routine
+        << std::string(8 - routine.size(), ' ') << '\n';
+  return textio::fail(AssessError{std::string(routine), std::move(print).str()});
+}
+
 }  // namespace
 
-int DMG02(std::span<const float> series, std::span<float> hist, std::span<const double> sn_curve,
-          const CurveOpt& curve_opt, BlockOpt& block_opt, DmgOut& dmg_out, std::ostream& print) {
-  const double force_unit_factor = block_opt.force_unit_factor;
-  const int n_blocks = blocks_used(block_opt.n_blocks);
+textio::Result<Assessment, AssessError> assess(std::span<const float> series, std::span<float> work,
+                                               std::span<const double> sn_curve,
+                                               const CurveOpt& curve_opt,
+                                               const BlockRequest& blocks) {
+  const double force_unit_factor = blocks.force_unit_factor;
+  const int n_blocks = blocks_used(static_cast<double>(blocks.blocks));
   const double scf = effective_scf(curve_opt);
-  assert(hist.size() >= std::max<std::size_t>(series.size(), kMaxBlocks));
+  assert(work.size() >= std::max<std::size_t>(series.size(), kMaxBlocks));
 
+  Assessment out;
+  out.n_blocks = static_cast<double>(blocks.blocks);
   const double ts_range = series_range(series);
-  if (!(ts_range > 0.0)) return kOk;
+  if (!(ts_range > 0.0)) return out;  // no swing: nothing to count
 
-  const int n_turn_pts = cycles::TSEXTRM(series, hist);
+  const int n_turn_pts = cycles::TSEXTRM(series, work);
 
   const double bloc_len = ts_range / n_blocks;
   std::array<double, kMaxBlocks> cyc_count{};
   int n_cycles = 0;
-  if (cycles::TSRAIN2(hist.first(static_cast<std::size_t>(n_turn_pts)), n_blocks, bloc_len,
+  std::ostringstream print;
+  if (cycles::TSRAIN2(work.first(static_cast<std::size_t>(n_turn_pts)), n_blocks, bloc_len,
                       cyc_count, n_cycles, print) != kOk) {
-    return report_failed_call(print, "TSRAIN2 ");
+    return failed_call(print, "TSRAIN2");
   }
 
   const sncurve::RecordView record(sn_curve);
@@ -98,7 +109,7 @@ int DMG02(std::span<const float> series, std::span<float> hist, std::span<const 
   const std::span<const double> segments = segments_of(sn_curve, record);
 
   const std::optional<double> thick_fac = DMG02A(sn_curve, curve_opt, print);
-  if (!thick_fac) return report_failed_call(print, "DMG02A  ");
+  if (!thick_fac) return failed_call(print, "DMG02A");
 
   double damage = 0.0;
   for (int k = 1; k <= n_blocks; ++k) {
@@ -108,13 +119,33 @@ int DMG02(std::span<const float> series, std::span<float> hist, std::span<const 
               cyc2fail(block_range, segments, n_par_per_lin, n_sn_lin);
   }
 
-  dmg_out.damage = damage;
-  dmg_out.n_cycles = n_cycles;
-  dmg_out.ts_range = ts_range;
-  block_opt.n_blocks = n_blocks;
-  block_opt.bloc_len = bloc_len;
-  for (std::size_t k = 0; k < static_cast<std::size_t>(n_blocks); ++k)
-    hist[k] = static_cast<float>(cyc_count[k]);
+  out.damage = damage;
+  out.n_cycles = n_cycles;
+  out.ts_range = ts_range;
+  out.n_blocks = n_blocks;
+  out.bloc_len = bloc_len;
+  out.hist.resize(static_cast<std::size_t>(n_blocks));
+  for (std::size_t k = 0; k < out.hist.size(); ++k) {
+    out.hist[k] = static_cast<float>(cyc_count[k]);
+    work[k] = out.hist[k];
+  }
+  return out;
+}
+
+int DMG02(std::span<const float> series, std::span<float> hist, std::span<const double> sn_curve,
+          const CurveOpt& curve_opt, BlockOpt& block_opt, DmgOut& dmg_out, std::ostream& print) {
+  // The number asked is rounded as the blocks are: the request is whole.
+  const BlockRequest request{block_opt.force_unit_factor, sncurve::round_count(block_opt.n_blocks)};
+  const auto result = assess(series, hist, sn_curve, curve_opt, request);
+  if (!result) {
+    print << result.error().print_text;
+    return kFailed;
+  }
+  if (result->bloc_len > 0.0) {
+    dmg_out = {result->damage, result->n_cycles, result->ts_range};
+    block_opt.n_blocks = result->n_blocks;
+    block_opt.bloc_len = result->bloc_len;
+  }
   return kOk;
 }
 

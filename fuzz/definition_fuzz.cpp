@@ -40,17 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::MemoryFile file(bytes);
   textio::LineReader lines(file.fd(), width, block);
   std::vector<double> record(sncurve::kRecordSize, kUntouched);
-  std::string title;
   std::ostringstream console;
-  sncurve::DefinitionError error;
-  const bool ok = sncurve::read_definition(lines, record, title, console, error);
+  const auto title = sncurve::read_definition(lines, record, console);
 
-  check(title.size() <= 256, "a title longer than 256 characters");
+  check(!title || title->size() <= 256, "a title longer than 256 characters");
   check(console.str().empty() || console.str().rfind("\n User Defined SN-Curve         : ", 0) == 0,
         "the console shows something other than the title line");
-  if (!ok) {
-    check(!error.what.empty(), "a refused file without a reason");
-    check(error.line >= 0, "a negative line number");
+  if (!title) {
+    check(!title.error().what.empty(), "a refused file without a reason");
+    check(title.error().line >= 0, "a negative line number");
     return 0;
   }
   // The header of a file curve, then the segments and the fixed parameters.

@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/dmg01.hpp"
+#include "dialogue/dmg01.hpp"
 #include "fuzz/support.hpp"
 
 namespace {
@@ -163,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::istringstream in(console_input(answers));
   std::ostringstream out;
   std::ostringstream err;
-  const int status = skaldur::driver::DMG01(in, out, err);
+  const int status = skaldur::dialogue::DMG01(in, out, err);
 
   check(status == 0 || status == 1 || status == 2, "an exit status other than 0, 1 or 2");
   const std::string message = err.str();

@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "driver/series.hpp"
 #include "fuzz/support.hpp"
+#include "series/series.hpp"
 #include "textio/lines.hpp"
 
 namespace {
@@ -18,7 +19,7 @@ namespace {
 using skaldur::fuzz::check;
 using namespace skaldur;
 
-constexpr std::array<driver::TimeWindow, 4> kWindows = {{
+constexpr std::array<series::TimeWindow, 4> kWindows = {{
     {0.0, 1.0e30},
     {-1.0e30, 1.0e30},
     {1.0, 5.0},
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const unsigned shape = data[1];
   const std::string_view bytes = fuzz::as_text(data + 2, size - 2);
 
-  const driver::TimeWindow window = kWindows[shape % kWindows.size()];
+  const series::TimeWindow window = kWindows[shape % kWindows.size()];
   const std::size_t width = (shape & 4U) != 0 ? 16 : textio::kLineWidth;
   // A block far below the program's 1 MB keeps the runs fast; the lines come
   // out the same.
@@ -43,28 +44,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   textio::LineReader lines(file.fd(), width, block);
   int calls = 0;
   int columns_found = 0;
-  const driver::ColumnChooser choose = [&](int columns) {
+  std::vector<int> chosen;
+  const series::ColumnChooser choose =
+      [&](const series::Layout& layout) -> textio::Result<std::vector<int>, std::string> {
     ++calls;
-    columns_found = columns;
-    check(columns >= 2, "fewer than two columns offered");
-    return 2 + static_cast<int>(pick % static_cast<unsigned>(columns - 1));
+    columns_found = layout.columns;
+    check(layout.columns >= 2, "fewer than two columns offered");
+    check(layout.names.empty() || layout.names.size() == static_cast<std::size_t>(layout.columns),
+          "column names that do not name every column");
+    // One or two columns, the second one picked from the high bits.
+    const auto span = static_cast<unsigned>(layout.columns - 1);
+    chosen = {2 + static_cast<int>(pick % span)};
+    if ((pick & 0x80U) != 0) chosen.push_back(2 + static_cast<int>((pick >> 3) % span));
+    return chosen;
   };
-  driver::SeriesData series;
-  driver::SeriesError error;
-  const bool ok = driver::read_series(lines, window, choose, series, error);
+  const auto result = series::read_columns(lines, window, choose);
 
-  check(calls <= 1, "the column was asked for more than once");
-  if (!ok) {
+  check(calls <= 1, "the columns were asked for more than once");
+  if (!result) {
+    const series::ReadError& error = result.error();
     check(!error.what.empty(), "a failed reading without a reason");
     check(error.line >= 1, "a failed reading without its line");
     check(error.text.size() <= width, "the failed line is longer than the line width");
     return 0;
   }
+  const series::Record& record = *result;
   const auto line_count = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
-  check(series.series.size() <= line_count + 1, "more values than lines");
-  check((calls == 1) == !series.series.empty(), "the column asked for without a value read");
+  check(static_cast<std::size_t>(record.n_steps) <= line_count + 1, "more values than lines");
+  check((calls == 1) == (record.n_steps > 0), "the columns asked for without a value read");
+  check(record.columns.size() == (calls == 1 ? chosen.size() : 0), "not one column per choice");
   check(columns_found <= static_cast<int>(width), "more columns than characters in a line");
-  for (float value : series.series)
-    check(std::isfinite(value), "a stress that is not finite");
+  for (const auto& column : record.columns) {
+    check(column.size() == static_cast<std::size_t>(record.n_steps), "columns of unequal length");
+    for (float value : column)
+      check(std::isfinite(value), "a stress that is not finite");
+  }
+  for (std::size_t i = 1; i < chosen.size() && calls == 1; ++i) {
+    if (chosen[i] == chosen[0])
+      check(record.columns[i] == record.columns[0], "a repeated column differs");
+  }
   return 0;
 }

@@ -23,16 +23,6 @@ constexpr std::array<std::string_view, 3> kCountNames = {"nSNlin", "nParPerLin",
 constexpr std::array<std::string_view, 3> kSegmentNames = {"LogA", "m", "nBreak"};
 constexpr std::array<std::string_view, 4> kFixedNames = {"SigBreak", "thick", "k", "kHigh"};
 
-bool is_comment(std::string_view line) {
-  if (line.empty()) return false;
-  const char c = line.front();
-  return c == '$' || c == '#' || c == '!' || c == '\'';
-}
-
-bool is_blank(std::string_view line) {
-  return line.find_first_not_of(' ') == std::string_view::npos;
-}
-
 std::string fixed_name(std::size_t index) {
   if (index < kFixedNames.size()) return std::string(kFixedNames[index]);
   return "fixed parameter " + std::to_string(index + 1);
@@ -56,8 +46,11 @@ std::string cannot_read(std::string_view name, std::string_view place,
 
 }  // namespace
 
-bool read_definition(textio::LineReader& lines, std::span<double> record, std::string& title,
-                     std::ostream& console, DefinitionError& error) {
+textio::Result<std::string, DefinitionError> read_definition(textio::LineReader& lines,
+                                                             std::span<double> record,
+                                                             std::ostream& console) {
+  using Outcome = textio::Result<std::string, DefinitionError>;
+  std::string title;
   enum class Next { title_line, counts_line, segment_line, fixed_line };
   Next next = Next::title_line;
   std::int64_t n_sn_lin = 0;
@@ -66,11 +59,8 @@ bool read_definition(textio::LineReader& lines, std::span<double> record, std::s
   std::vector<double> fixed;
 
   std::string_view line;
-  const auto stop = [&](std::int64_t line_number, std::string what) {
-    error.line = line_number;
-    error.text.assign(line);
-    error.what = std::move(what);
-    return false;
+  const auto stop = [&](std::int64_t line_number, std::string what) -> Outcome {
+    return textio::fail(DefinitionError{line_number, std::string(line), std::move(what)});
   };
   // Index (from 0) of position 9 + 3 * (j - 1): segment j's LogA.
   const auto segment_index = [](std::int64_t j) {
@@ -85,7 +75,7 @@ bool read_definition(textio::LineReader& lines, std::span<double> record, std::s
                   std::string("the file cannot be read: ") + std::strerror(lines.error()));
     }
     if (status == textio::LineReader::Status::end) break;
-    if (is_comment(line) || is_blank(line)) continue;
+    if (textio::is_comment_line(line) || textio::is_blank_line(line)) continue;
     const std::int64_t number = lines.line_number();
 
     if (next == Next::title_line) {
@@ -169,7 +159,7 @@ bool read_definition(textio::LineReader& lines, std::span<double> record, std::s
       // fixStart = 9 + 3 * nSNlin: where segment nSNlin + 1 would begin.
       std::copy(fixed.begin(), fixed.end(),
                 record.begin() + static_cast<std::ptrdiff_t>(segment_index(n_sn_lin + 1)));
-      return true;
+      return title;
     }
 
     // Past the counts line or a segment line: what comes next.
@@ -178,7 +168,7 @@ bool read_definition(textio::LineReader& lines, std::span<double> record, std::s
     } else if (n_fix_par > 0) {
       next = Next::fixed_line;
     } else {
-      return true;  // no fixed parameter to read
+      return title;  // no fixed parameter to read
     }
   }
 

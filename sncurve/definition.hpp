@@ -6,6 +6,7 @@
 #include <string>
 
 #include "textio/lines.hpp"
+#include "textio/result.hpp"
 
 namespace skaldur::sncurve {
 
@@ -17,14 +18,14 @@ struct DefinitionError {
   std::string what;
 };
 
-// Reads a user's SN-curve definition file into `record` and `title`.
+// Reads a user's SN-curve definition file into `record` and returns its title.
 //
 // Lines whose first character is '$', '#', '!' or an apostrophe, and lines of
 // blanks only, are skipped wherever they stand; every other line is a data
 // line (a blank followed by an apostrophe is data). The data lines, in order:
 //
 //   title line             any text, never read as numbers; its first 256
-//                          characters become `title`
+//                          characters are the title
 //   counts line            nSNlin nParPerLin nFixPar     (whole numbers)
 //   nSNlin segment lines   LogA m nBreak                 (reals, high stress first)
 //   fixed-parameter line   nFixPar reals: SigBreak thick k kHigh ...
@@ -42,16 +43,14 @@ struct DefinitionError {
 // behind the segments. Positions not written keep their contents; nothing is
 // written outside `record`.
 //
-// Returns false with `error` filled, and nothing of the offending line
-// written, when:
+// Fails, with nothing of the offending line written, when:
 //   - the file cannot be read;
 //   - a data line lacks a value it must hold, or holds text where it belongs;
 //   - a count is negative, or nParPerLin is not 3;
 //   - 8 + 3 * nSNlin + nFixPar values do not fit `record`;
 //   - a segment's m is not above 0;
 //   - the file ends before its fixed-parameter line (error.line 0).
-[[nodiscard]] bool read_definition(textio::LineReader& lines, std::span<double> record,
-                                   std::string& title, std::ostream& console,
-                                   DefinitionError& error);
+[[nodiscard]] textio::Result<std::string, DefinitionError> read_definition(
+    textio::LineReader& lines, std::span<double> record, std::ostream& console);
 
 }  // namespace skaldur::sncurve

@@ -40,8 +40,7 @@ bool LineReader::fill() {
 
 std::string_view LineReader::finish(std::string_view line) {
   ++line_number_;
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line.substr(0, std::min(line.size(), width_));
+  return cut_line(line, width_);
 }
 
 std::string_view LineReader::release_unread() {
@@ -63,9 +62,7 @@ LineReader::Status LineReader::next(std::string_view& line) {
     }
     if (end_ - begin_ == capacity_) {
       // A line longer than the buffer: keep its head, skip to its end.
-      // One character more than the width, so that a carriage return at the
-      // cut is never taken for the one before a line end.
-      long_line_.assign(data + begin_, width_ + 1);
+      long_line_.assign(data + begin_, long_line_head(width_));
       begin_ = end_ = 0;
       while (true) {
         if (!fill()) {

@@ -11,6 +11,35 @@ namespace skaldur::textio {
 // Lines are read through their first 10 000 characters.
 inline constexpr std::size_t kLineWidth = 10000;
 
+// The line rules every reader of the program's input files shares.
+
+// A comment line starts with '$', '#', '!' or an apostrophe.
+[[nodiscard]] constexpr bool is_comment_line(std::string_view line) {
+  if (line.empty()) return false;
+  const char c = line.front();
+  return c == '$' || c == '#' || c == '!' || c == '\'';
+}
+
+// An empty line or one of blanks only. Most lines start with a digit or a
+// sign: only a leading blank needs a look further.
+[[nodiscard]] constexpr bool is_blank_line(std::string_view line) {
+  return line.empty() || (line.front() == ' ' && line.find_first_not_of(' ') == line.npos);
+}
+
+// A line as it is read: without the carriage return before its line feed,
+// and cut after `width` characters.
+[[nodiscard]] constexpr std::string_view cut_line(std::string_view raw, std::size_t width) {
+  if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+  return raw.substr(0, raw.size() < width ? raw.size() : width);
+}
+
+// Of a line longer than a reader's buffer only this head is kept, the rest
+// skipped: one character more than the width, so that a carriage return at
+// the cut is never taken for the one before a line end.
+[[nodiscard]] constexpr std::size_t long_line_head(std::size_t width) {
+  return width + 1;
+}
+
 // Reads the lines of a file descriptor in large blocks. A line is handed out
 // without its line end; a carriage return just before the line feed belongs
 // to the line end. Lines longer than the width are cut, the rest skipped.

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "damage/assess.hpp"
 #include "damage/damage.hpp"
 
 namespace skaldur::damage {
@@ -138,6 +139,47 @@ TEST(DMG02, OutputsKeptWhenNothingIsComputed) {
       EXPECT_EQ(r.hist, std::vector<float>(500, -7.0f));
     }
   }
+}
+
+// What the reports get: the worked series counted into 6 blocks; nothing
+// counted (the blocks as asked, no histogram); the failing routine named.
+TEST(assess, Rows) {
+  const auto worked = assess(kWorked, record(2), {0.0, 1.0}, {1.0, 6});
+  ASSERT_TRUE(worked.ok());
+  EXPECT_EQ(std::make_tuple(worked->n_cycles, worked->ts_range, worked->n_blocks, worked->hist),
+            std::make_tuple(4.0, kRange, 6.0, std::vector<float>{0, 1, 0, 1, 0, 1}));
+  EXPECT_DOUBLE_EQ(worked->bloc_len, kRange / 6);
+  EXPECT_NEAR(worked->damage, kWorkedDamage, 5e-5 * kWorkedDamage);
+
+  const auto flat = assess(std::vector<float>{2, 2, 2}, record(2), {0.0, 1.0}, {1.0, 7});
+  ASSERT_TRUE(flat.ok());
+  EXPECT_EQ(std::make_tuple(flat->damage, flat->n_cycles, flat->n_blocks, flat->bloc_len,
+                            flat->hist.size()),
+            std::make_tuple(0.0, 0.0, 7.0, 0.0, std::size_t{0}));
+
+  const auto short_one = assess(std::vector<float>{0, 10, 0}, record(2), {0.0, 1.0}, {1.0, 6});
+  ASSERT_FALSE(short_one.ok());
+  EXPECT_EQ(short_one.error().routine, "TSRAIN2");
+  const auto no_factor = assess(kWorked, record(3), {0.0, 1.0}, {1.0, 6});
+  ASSERT_FALSE(no_factor.ok());
+  EXPECT_EQ(std::make_pair(no_factor.error().routine, no_factor.error().print_text),
+            std::make_pair(std::string("DMG02A"),
+                           std::string("\n  *** ERROR IN DMG02A ***\n\n  *** ERROR IN DMG02 ***\n"
+                                       "      Error return from DMG02A  \n")));
+}
+
+TEST(yearly_factor, Rows) {
+  const struct {
+    double length;
+    std::optional<std::int64_t> factor;
+  } rows[] = {
+      {10800.0, 2920}, {7000.0, 4505}, {40'000'000.0, 0}, {31'536'000.0, 1}, {0.5, 31'536'000},
+      {0.49, {}},      {0.0, {}},      {-5.0, {}},        {1.0e300, 0},      {std::nan(""), {}},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(yearly_factor(row.length), row.factor) << row.length;
+  EXPECT_FALSE(damage_per_year(1.0, -1.0).has_value());
+  EXPECT_FALSE(damage_per_year(1.0, 0.0).has_value());
 }
 
 TEST(cyc2fail, Rows) {

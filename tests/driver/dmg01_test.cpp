@@ -1,4 +1,4 @@
-#include "driver/dmg01.hpp"
+#include "dialogue/dmg01.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <sstream>
 #include <string>
 
-#include "driver/dialogue.hpp"
+#include "dialogue/dialogue.hpp"
 #include "support/temp_dir.hpp"
 
-namespace skaldur::driver {
+namespace skaldur::dialogue {
 namespace {
 
 using skaldur::testing::read_file;
@@ -393,4 +393,4 @@ TEST_F(DMG01Test, ResultsReachTheConsoleAndTheFiles) {
 }
 
 }  // namespace
-}  // namespace skaldur::driver
+}  // namespace skaldur::dialogue

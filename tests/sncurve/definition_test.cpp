@@ -32,7 +32,10 @@ Outcome read(const std::string& content, std::size_t record_size = kRecordSize) 
   textio::LineReader lines(fd);
   Outcome o{false, std::vector<double>(record_size, kUntouched), "", "", {}};
   std::ostringstream console;
-  o.ok = read_definition(lines, o.record, o.title, console, o.error);
+  auto title = read_definition(lines, o.record, console);
+  o.ok = title.ok();
+  if (o.ok) o.title = *title;
+  if (!o.ok) o.error = title.error();
   o.console = console.str();
   ::close(fd);
   return o;

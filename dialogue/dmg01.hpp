@@ -2,7 +2,7 @@
 
 #include <iosfwd>
 
-namespace skaldur::driver {
+namespace skaldur::dialogue {
 
 // Exit statuses of a run.
 inline constexpr int kExitOk = 0;
@@ -13,4 +13,4 @@ inline constexpr int kExitBadInput = 2;  // unreadable answer or input file
 // status. Messages that end a run early go to `err`.
 int DMG01(std::istream& in, std::ostream& out, std::ostream& err);
 
-}  // namespace skaldur::driver
+}  // namespace skaldur::dialogue

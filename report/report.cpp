@@ -1,14 +1,15 @@
-#include "driver/report.hpp"
+#include "report/report.hpp"
 
 #include <cmath>
 #include <limits>
 #include <ostream>
 
+#include "damage/assess.hpp"
 #include "sncurve/echo.hpp"
 #include "textio/format.hpp"
 #include "textio/text.hpp"
 
-namespace skaldur::driver {
+namespace skaldur::report {
 namespace {
 
 using textio::append_fixed;
@@ -23,16 +24,17 @@ std::int64_t whole(double value) {
 }
 
 // Count of block k (from 1); blocks the count never wrote read as 0.
-double block_count(const ReportData& data, std::int64_t k) {
-  if (k < 1 || static_cast<std::uint64_t>(k) > data.hist.size()) return 0.0;
-  return static_cast<double>(data.hist[static_cast<std::size_t>(k - 1)]);
+double block_count(const damage::Assessment& result, std::int64_t k) {
+  if (k < 1 || static_cast<std::uint64_t>(k) > result.hist.size()) return 0.0;
+  return static_cast<double>(result.hist[static_cast<std::size_t>(k - 1)]);
 }
 
-void write_damage_lines(std::ostream& out, const ReportData& data) {
+void write_damage_lines(std::ostream& out, const damage::Assessment& result,
+                        const RunFacts& facts) {
   std::string text = " Computed Damage               : ";
-  append_sci(text, data.damage, 15, 5);
+  append_sci(text, result.damage, 15, 5);
   text += "\n Computed Damage per Year      : ";
-  if (const auto per_year = damage_per_year(data.damage, data.simulation_length)) {
+  if (const auto per_year = damage::damage_per_year(result.damage, facts.simulation_length)) {
     append_sci(text, *per_year, 15, 5);
   } else {
     text += "      undefined";
@@ -49,57 +51,47 @@ void write_row(std::string& text, double x, double y) {
 
 }  // namespace
 
-std::optional<double> damage_per_year(double damage, double simulation_length) {
-  if (!(simulation_length > 0.0)) return std::nullopt;
-  return damage * 365.0 * 24.0 * 3600.0 / simulation_length;
+void write_console_results(std::ostream& out, const damage::Assessment& result,
+                           const RunFacts& facts) {
+  write_damage_lines(out, result, facts);
 }
 
-std::optional<std::int64_t> yearly_factor(double simulation_length) {
-  if (!(simulation_length >= 0.5)) return std::nullopt;
-  if (simulation_length >= static_cast<double>(kSecondsPerYear) + 0.5) return 0;
-  return kSecondsPerYear / std::llround(simulation_length);
-}
-
-void write_console_results(std::ostream& out, const ReportData& data) {
-  write_damage_lines(out, data);
-}
-
-void write_summary(std::ostream& print, const ReportData& data) {
-  std::string text(textio::trimmed(data.date_stamp));
+void write_summary(std::ostream& print, const damage::Assessment& result, const RunFacts& facts) {
+  std::string text(textio::trimmed(facts.date_stamp));
   text += "\n Number of steps in Time Series:";
-  append_int(text, data.n_steps, 12);
+  append_int(text, facts.n_steps, 12);
   text += "\n Simulation Length             :";
-  append_fixed(text, data.simulation_length, 12, 3);
+  append_fixed(text, facts.simulation_length, 12, 3);
   text += "\n Force Unit Scaling Factor     :";
-  append_fixed(text, data.force_unit_factor, 12, 6);
+  append_fixed(text, facts.force_unit_factor, 12, 6);
   text += "\n SCF                           :";
-  append_fixed(text, data.scf, 12, 3);
+  append_fixed(text, facts.scf, 12, 3);
   text += "\n\n";
-  text += data.curve_line;
+  text += facts.curve_line;
   text += '\n';
   print << text;
-  sncurve::SNECHO(data.record, print);
-  write_damage_lines(print, data);
+  sncurve::SNECHO(facts.record, print);
+  write_damage_lines(print, result, facts);
   print << " \n --------------- e o f ----------------\n";
   print.flush();
 }
 
-void write_plot_file(std::ostream& file, const ReportData& data) {
-  const std::int64_t n = whole(data.n_cycles);
-  const std::int64_t nb = whole(data.n_blocks);
-  const double bl = data.bloc_len * data.force_unit_factor;
-  std::string text = "#" + data.date_stamp + "\n# Number of Cycles      : ";
+void write_plot_file(std::ostream& file, const damage::Assessment& result, const RunFacts& facts) {
+  const std::int64_t n = whole(result.n_cycles);
+  const std::int64_t nb = whole(result.n_blocks);
+  const double bl = result.bloc_len * facts.force_unit_factor;
+  std::string text = "#" + facts.date_stamp + "\n# Number of Cycles      : ";
   append_int(text, n, 12);
   text += "\n# Number of Stressblocks: ";
   append_int(text, nb, 12);
   text += "\n# Block Length    [MPa] : ";
   append_fixed(text, bl, 12, 3);
   text += "\n# TS Stress range [MPa] : ";
-  append_fixed(text, data.ts_range * data.force_unit_factor, 12, 3);
+  append_fixed(text, result.ts_range * facts.force_unit_factor, 12, 3);
   text += '\n';
   write_row(text, 0.0, 0.0);
   for (std::int64_t k = 1; k <= nb; ++k) {
-    const double y = block_count(data, k);
+    const double y = block_count(result, k);
     write_row(text, static_cast<double>(k - 1) * bl, y);
     write_row(text, static_cast<double>(k) * bl, y);
     if (text.size() > (1 << 16)) {
@@ -111,12 +103,13 @@ void write_plot_file(std::ostream& file, const ReportData& data) {
   file << text;
 }
 
-void write_cycles_per_year(std::ostream& file, const ReportData& data, std::int64_t yearly) {
-  const std::int64_t n = whole(data.n_cycles);
-  const std::int64_t nb = whole(data.n_blocks);
-  const double bl = data.bloc_len * data.force_unit_factor;
-  const double range = data.ts_range * data.force_unit_factor;
-  std::string text = "#" + data.date_stamp +
+void write_cycles_per_year(std::ostream& file, const damage::Assessment& result,
+                           const RunFacts& facts, std::int64_t yearly) {
+  const std::int64_t n = whole(result.n_cycles);
+  const std::int64_t nb = whole(result.n_blocks);
+  const double bl = result.bloc_len * facts.force_unit_factor;
+  const double range = result.ts_range * facts.force_unit_factor;
+  std::string text = "#" + facts.date_stamp +
                      "\n#           \n# ==================================\n"
                      "# == Data refer to Cycles per Year =\n# ----------------------------------\n"
                      "#           \n# Number of Cycles      : ";
@@ -137,7 +130,7 @@ void write_cycles_per_year(std::ostream& file, const ReportData& data, std::int6
   text += "\n#           \n";
   const float y_factor = static_cast<float>(yearly);
   for (std::int64_t k = 1; k <= nb; ++k) {
-    const float y = y_factor * static_cast<float>(block_count(data, k));
+    const float y = y_factor * static_cast<float>(block_count(result, k));
     write_row(text, static_cast<double>(k) * bl, static_cast<double>(y));
     if (text.size() > (1 << 16)) {
       file << text;
@@ -147,21 +140,4 @@ void write_cycles_per_year(std::ostream& file, const ReportData& data, std::int6
   file << text;
 }
 
-void ask_histogram_files(Dialogue& dialogue, textio::UnitTable& units, const ReportData& data,
-                         std::span<const int> protected_units) {
-  if (dialogue.ask_letter(kQ13) == 'y') {
-    dialogue.ask_output_file(kQ14, textio::kOutputSlot, protected_units);
-    write_plot_file(*units.output(textio::kOutputSlot), data);
-  }
-  if (dialogue.ask_letter(kQ15) == 'y') {
-    const auto yearly = yearly_factor(data.simulation_length);
-    if (!yearly) {
-      dialogue.out() << " No cycles per year: simulation length below 0.5\n";
-      return;
-    }
-    dialogue.ask_output_file(kQ16, textio::kOutputSlot, protected_units);
-    write_cycles_per_year(*units.output(textio::kOutputSlot), data, *yearly);
-  }
-}
-
-}  // namespace skaldur::driver
+}  // namespace skaldur::report

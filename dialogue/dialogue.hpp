@@ -8,7 +8,7 @@
 
 #include "textio/units.hpp"
 
-namespace skaldur::driver {
+namespace skaldur::dialogue {
 
 // The questions of the dialogue, numbered as the program counts them.
 struct Question {
@@ -40,7 +40,7 @@ inline constexpr std::string_view kCannotOpen = " Cannot open      :";
 
 // Asks the questions on the console units of a unit table and takes the
 // answers. An answer that cannot be read, or the console input ending while
-// a question waits, ends the run (RunEnd with status 2).
+// a question waits, ends the run (RunEnd with kExitBadInput).
 class Dialogue {
  public:
   explicit Dialogue(textio::UnitTable& units);
@@ -87,4 +87,4 @@ class Dialogue {
   std::ostream& out_;
 };
 
-}  // namespace skaldur::driver
+}  // namespace skaldur::dialogue

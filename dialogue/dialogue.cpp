@@ -1,13 +1,14 @@
-#include "driver/dialogue.hpp"
+#include "dialogue/dialogue.hpp"
 
 #include <istream>
 #include <ostream>
 
-#include "driver/run_end.hpp"
+#include "dialogue/dmg01.hpp"
+#include "dialogue/run_end.hpp"
 #include "textio/freeform.hpp"
 #include "textio/text.hpp"
 
-namespace skaldur::driver {
+namespace skaldur::dialogue {
 namespace {
 
 std::string question_label(const Question& q) {
@@ -45,8 +46,8 @@ std::string Dialogue::read_line(const Question& q, std::size_t width) {
       if (!any) {
         in_.setstate(std::ios::eofbit);
         out_.flush();
-        throw RunEnd{2, "skaldur: the console input ended while " + question_label(q) +
-                            " waited for its answer"};
+        throw RunEnd{kExitBadInput, "skaldur: the console input ended while " + question_label(q) +
+                                        " waited for its answer"};
       }
       break;
     }
@@ -95,9 +96,9 @@ std::string Dialogue::ask_output_file(const Question& q, int unit,
 void Dialogue::conversion_error(const Question& q, std::string_view answer, std::string_view value,
                                 std::string_view why) {
   out_.flush();
-  throw RunEnd{2, "skaldur: cannot read the answer to " + question_label(q) + ": '" +
-                      printable(value) + "' (" + std::string(why) + ") in '" + printable(answer) +
-                      "'"};
+  throw RunEnd{kExitBadInput, "skaldur: cannot read the answer to " + question_label(q) + ": '" +
+                                  printable(value) + "' (" + std::string(why) + ") in '" +
+                                  printable(answer) + "'"};
 }
 
 template <class T, class Read>
@@ -135,4 +136,4 @@ std::int32_t Dialogue::ask_whole_across_lines(const Question& q) {
   }
 }
 
-}  // namespace skaldur::driver
+}  // namespace skaldur::dialogue

@@ -3,9 +3,9 @@
 #include <string>
 #include <utility>
 
-namespace skaldur::driver {
+namespace skaldur::dialogue {
 
-// Ends the run early: thrown inside the driver only and caught by DMG01, which
+// Ends the run early: thrown inside the dialogue only and caught by DMG01, which
 // writes the message on standard error and returns the status.
 struct RunEnd {
   int status;
@@ -16,4 +16,4 @@ struct RunEnd {
 // control characters shown as '?'.
 std::string printable(std::string_view text, std::size_t limit = 200);
 
-}  // namespace skaldur::driver
+}  // namespace skaldur::dialogue

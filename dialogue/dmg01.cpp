@@ -1,18 +1,20 @@
-#include "driver/dmg01.hpp"
+#include "dialogue/dmg01.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "damage/damage.hpp"
-#include "driver/dialogue.hpp"
-#include "driver/report.hpp"
-#include "driver/run_end.hpp"
-#include "driver/series.hpp"
+#include "damage/assess.hpp"
+#include "dialogue/dialogue.hpp"
+#include "dialogue/run_end.hpp"
+#include "report/report.hpp"
+#include "series/series.hpp"
 #include "sncurve/catalogue.hpp"
 #include "sncurve/definition.hpp"
 #include "sncurve/record.hpp"
@@ -22,7 +24,7 @@
 #include "textio/text.hpp"
 #include "textio/units.hpp"
 
-namespace skaldur::driver {
+namespace skaldur::dialogue {
 namespace {
 
 using textio::format_fixed;
@@ -67,7 +69,7 @@ void write_banner(std::ostream& out) {
 struct Settings {
   std::string print_name;
   std::string series_name;
-  TimeWindow window;
+  series::TimeWindow window;
   double force_unit_factor = 1.0e-6;
   double scf = 1.0;
   double thickness = 0.0;
@@ -79,9 +81,9 @@ Settings ask_settings(Dialogue& dialogue, textio::UnitTable& units) {
   s.print_name = dialogue.ask_file(kQ1, textio::kPrintUnit, 0, kCannotOpenFile);
   s.series_name = dialogue.ask_file(kQ2, textio::kSeriesUnit, 1, kNonexistingFile);
   if (units.identity(textio::kSeriesUnit) == units.identity(textio::kPrintUnit)) {
-    throw RunEnd{2, "skaldur: the time-series file '" +
-                        std::string(textio::trimmed(s.series_name)) +
-                        "' is the print file; nothing was written"};
+    throw RunEnd{kExitBadInput, "skaldur: the time-series file '" +
+                                    std::string(textio::trimmed(s.series_name)) +
+                                    "' is the print file; nothing was written"};
   }
   s.window.first_time = dialogue.ask_real(kQ3, 0.0);
   s.window.last_time = dialogue.ask_real(kQ4, 1.0e30);
@@ -104,22 +106,34 @@ int ask_column(Dialogue& dialogue, int columns) {
   }
 }
 
-SeriesData read_time_series(Dialogue& dialogue, textio::UnitTable& units,
-                            const Settings& settings) {
+series::Record read_time_series(Dialogue& dialogue, textio::UnitTable& units,
+                                const Settings& settings) {
   textio::LineReader lines(units.descriptor(textio::kSeriesUnit));
-  SeriesData data;
-  SeriesError error;
-  const auto choose = [&](int columns) { return ask_column(dialogue, columns); };
-  if (!read_series(lines, settings.window, choose, data, error)) {
-    throw RunEnd{2, "skaldur: " + std::string(textio::trimmed(settings.series_name)) + ", line " +
-                        std::to_string(error.line) + ": " + error.what + ": '" +
-                        printable(error.text) + "'"};
+  // The column question may end the run: the reader is left by a message,
+  // and the end is taken up again once it has returned.
+  std::optional<RunEnd> ended;
+  const auto choose =
+      [&](const series::Layout& layout) -> textio::Result<std::vector<int>, std::string> {
+    try {
+      return std::vector<int>{ask_column(dialogue, layout.columns)};
+    } catch (RunEnd& end) {
+      ended = std::move(end);
+      return textio::fail(std::string("the run ended"));
+    }
+  };
+  auto record = series::read_columns(lines, settings.window, choose);
+  if (ended) throw std::move(*ended);
+  if (!record) {
+    const series::ReadError& error = record.error();
+    throw RunEnd{kExitBadInput, "skaldur: " + std::string(textio::trimmed(settings.series_name)) +
+                                    ", line " + std::to_string(error.line) + ": " + error.what +
+                                    ": '" + printable(error.text) + "'"};
   }
   std::ostream& out = dialogue.out();
-  out << " Number of steps in Time Series:"
-      << format_int(static_cast<std::int64_t>(data.series.size()), 12) << '\n';
-  out << " Simulation Length             :" << format_fixed(data.simulation_length, 12, 3) << '\n';
-  return data;
+  out << " Number of steps in Time Series:" << format_int(record->n_steps, 12) << '\n';
+  out << " Simulation Length             :" << format_fixed(record->simulation_length, 12, 3)
+      << '\n';
+  return std::move(record).value();
 }
 
 // Lists the catalogue on the console.
@@ -150,9 +164,9 @@ CurveChoice choose_curve(Dialogue& dialogue, textio::UnitTable& units,
     choice.from_file = true;
     choice.file_name = dialogue.ask_file(kQ11, textio::kCurveUnit, 1, kNonexistingFile);
     if (units.identity(textio::kCurveUnit) == units.identity(textio::kPrintUnit)) {
-      throw RunEnd{2, "skaldur: the SN-curve file '" +
-                          std::string(textio::trimmed(choice.file_name)) +
-                          "' is the print file; nothing was written"};
+      throw RunEnd{kExitBadInput, "skaldur: the SN-curve file '" +
+                                      std::string(textio::trimmed(choice.file_name)) +
+                                      "' is the print file; nothing was written"};
     }
     return choice;
   }
@@ -174,18 +188,40 @@ CurveChoice choose_curve(Dialogue& dialogue, textio::UnitTable& units,
 std::string read_curve_file(Dialogue& dialogue, textio::UnitTable& units, const CurveChoice& choice,
                             sncurve::Record& record) {
   textio::LineReader lines(units.descriptor(textio::kCurveUnit));
-  std::string title;
-  sncurve::DefinitionError error;
-  if (!sncurve::read_definition(lines, record, title, dialogue.out(), error)) {
+  auto title = sncurve::read_definition(lines, record, dialogue.out());
+  if (!title) {
+    const sncurve::DefinitionError& error = title.error();
     std::string where = "skaldur: " + std::string(textio::trimmed(choice.file_name));
     if (error.line > 0) where += ", line " + std::to_string(error.line);
     std::string message = where + ": " + error.what;
     if (!error.text.empty()) message += ": '" + printable(error.text) + "'";
-    throw RunEnd{2, message};
+    throw RunEnd{kExitBadInput, message};
   }
-  return title;
+  return std::move(title).value();
 }
 
+// Questions 13 to 16 and the files they ask for. Outputs may not overwrite
+// the input files, nor the summary just written: such a name is refused and
+// asked for again.
+void ask_histogram_files(Dialogue& dialogue, textio::UnitTable& units,
+                         const damage::Assessment& result, const report::RunFacts& facts) {
+  const std::array<int, 3> kept = {textio::kSeriesUnit, textio::kCurveUnit, textio::kPrintUnit};
+  if (dialogue.ask_letter(kQ13) == 'y') {
+    dialogue.ask_output_file(kQ14, textio::kOutputSlot, kept);
+    report::write_plot_file(*units.output(textio::kOutputSlot), result, facts);
+  }
+  if (dialogue.ask_letter(kQ15) == 'y') {
+    const auto yearly = damage::yearly_factor(facts.simulation_length);
+    if (!yearly) {
+      dialogue.out() << " No cycles per year: simulation length below 0.5\n";
+      return;
+    }
+    dialogue.ask_output_file(kQ16, textio::kOutputSlot, kept);
+    report::write_cycles_per_year(*units.output(textio::kOutputSlot), result, facts, *yearly);
+  }
+}
+
+// ask -> read -> assess -> report.
 int run(textio::UnitTable& units, std::ostream& err) {
   const std::string date_stamp = textio::padded(textio::DATSTMP(80, 6), 256);
   sncurve::Catalogue catalogue;
@@ -199,24 +235,23 @@ int run(textio::UnitTable& units, std::ostream& err) {
   const Settings settings = ask_settings(dialogue, units);
   sncurve::Record record{};
   const CurveChoice curve = choose_curve(dialogue, units, catalogue, record);
-  SeriesData data = read_time_series(dialogue, units, settings);
+  series::Record data = read_time_series(dialogue, units, settings);
   std::string title;
   if (curve.from_file) title = read_curve_file(dialogue, units, curve, record);
 
   // The series is needed for nothing after the computation, so its own
   // storage (at least 500 values, for the block counts) is the work array:
   // the turning points are written behind the values still to be read.
-  const damage::CurveOpt curve_opt{settings.thickness, settings.scf};
-  damage::BlockOpt block_opt;
-  block_opt.force_unit_factor = settings.force_unit_factor;
-  block_opt.n_blocks = static_cast<double>(settings.blocks_asked);
-  damage::DmgOut dmg_out;
-  const std::size_t n_steps = data.series.size();
-  if (data.series.size() < 500) data.series.resize(500, 0.0f);
-  const std::span<const float> series(data.series.data(), n_steps);
-  const std::span<float> hist(data.series);
+  std::vector<float> stresses =
+      data.columns.empty() ? std::vector<float>{} : std::move(data.columns.front());
+  const std::size_t n_steps = stresses.size();
+  if (stresses.size() < 500) stresses.resize(500, 0.0f);
+  const auto result = damage::assess(std::span<const float>(stresses.data(), n_steps), stresses,
+                                     record, {settings.thickness, settings.scf},
+                                     {settings.force_unit_factor, settings.blocks_asked});
   std::ostream& print = *units.output(textio::kPrintUnit);
-  if (damage::DMG02(series, hist, record, curve_opt, block_opt, dmg_out, print) != 0) {
+  if (!result) {
+    print << result.error().print_text;
     print.flush();
     const std::string_view name = textio::trimmed(settings.print_name);
     err << "skaldur: the damage computation failed; its messages are in the print file '"
@@ -224,29 +259,19 @@ int run(textio::UnitTable& units, std::ostream& err) {
     return kExitFailed;
   }
 
-  ReportData report;
-  report.n_steps = static_cast<std::int64_t>(n_steps);
-  report.simulation_length = data.simulation_length;
-  report.force_unit_factor = settings.force_unit_factor;
-  report.scf = settings.scf;
-  report.date_stamp = date_stamp;
-  report.curve_line =
-      curve.from_file ? " User Defined SN-Curve         : " + std::string(textio::trimmed(title))
-                      : " Selected SN-Curve             : " + curve.display_name;
-  report.record = record;
-  report.damage = dmg_out.damage;
-  report.n_cycles = dmg_out.n_cycles;
-  report.ts_range = dmg_out.ts_range;
-  report.n_blocks = block_opt.n_blocks;
-  report.bloc_len = block_opt.bloc_len;
-  // Without a swing in the series nothing was counted (the block length was
-  // never set), and no block holds a cycle.
-  if (block_opt.bloc_len > 0.0) report.hist = hist;
-  write_console_results(dialogue.out(), report);
-  write_summary(print, report);
-  // Outputs may not overwrite the input files, nor the summary just written.
-  const std::array<int, 3> kept = {textio::kSeriesUnit, textio::kCurveUnit, textio::kPrintUnit};
-  ask_histogram_files(dialogue, units, report, kept);
+  report::RunFacts facts;
+  facts.date_stamp = date_stamp;
+  facts.n_steps = data.n_steps;
+  facts.simulation_length = data.simulation_length;
+  facts.force_unit_factor = settings.force_unit_factor;
+  facts.scf = settings.scf;
+  facts.curve_line = curve.from_file
+                         ? " User Defined SN-Curve         : " + std::string(textio::trimmed(title))
+                         : " Selected SN-Curve             : " + curve.display_name;
+  facts.record = record;
+  report::write_console_results(dialogue.out(), *result, facts);
+  report::write_summary(print, *result, facts);
+  ask_histogram_files(dialogue, units, *result, facts);
   return kExitOk;
 }
 
@@ -275,4 +300,4 @@ int DMG01(std::istream& in, std::ostream& out, std::ostream& err) {
   return status;
 }
 
-}  // namespace skaldur::driver
+}  // namespace skaldur::dialogue

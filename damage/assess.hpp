@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "damage/damage.hpp"
+#include "textio/result.hpp"
+
+namespace skaldur::damage {
+
+// The unit of the series and the blocks asked for: the factor that turns the
+// series unit into MPa (1.0 or 1.0E-6), and the number of blocks as asked (0
+// or anything outside 1 ... 500 gives 500).
+struct BlockRequest {
+  double force_unit_factor = 1.0e-6;
+  std::int32_t blocks = 0;
+};
+
+// Everything the reports need of a computed series.
+struct Assessment {
+  double damage = 0.0;    // Miner sum of the series ("Computed Damage")
+  double n_cycles = 0.0;  // cycles counted
+  double ts_range = 0.0;  // 1.01 * (max - min), series unit; 0 when nothing was counted
+  double n_blocks = 0.0;  // blocks used; the number asked when nothing was counted
+  double bloc_len = 0.0;  // series unit; 0 when the series has no swing (nothing was counted)
+  std::vector<float>
+      hist;  // cycle count of each block (n_blocks values); empty when nothing was counted
+};
+
+// Why the computation failed: `routine` is the routine that failed ("TSRAIN2"
+// or "DMG02A"), `print_text` exactly what the print file shows for it.
+struct AssessError {
+  std::string routine;
+  std::string print_text;
+};
+
+// Assesses a stress series against an SN curve: the turning points, the
+// four-point count into blocks and the Miner sum, as DMG02 describes them. A
+// series without a swing (constant, empty or all NaN) counts nothing: damage,
+// cycles, range and block length 0. Pure: no file, console or global state;
+// the work array is allocated here.
+[[nodiscard]] textio::Result<Assessment, AssessError> assess(std::span<const float> series,
+                                                             std::span<const double> sn_curve,
+                                                             const CurveOpt& curve_opt,
+                                                             const BlockRequest& blocks);
+
+// The same with `work` as the work array: room for max(series.size(), 500)
+// values; it may be the series' own storage (starting at its first value),
+// which the computation then overwrites.
+[[nodiscard]] textio::Result<Assessment, AssessError> assess(std::span<const float> series,
+                                                             std::span<float> work,
+                                                             std::span<const double> sn_curve,
+                                                             const CurveOpt& curve_opt,
+                                                             const BlockRequest& blocks);
+
+// Seconds in the year the damage is scaled to: 365 days.
+inline constexpr std::int64_t kSecondsPerYear = 31'536'000;
+
+// The damage of one year: damage x 365 x 24 x 3600 / simulation length, or
+// nothing when the simulation length is not above 0.
+[[nodiscard]] std::optional<double> damage_per_year(double damage, double simulation_length);
+
+// The whole repetitions of the simulated span in one year: 31 536 000 divided
+// by the simulation length rounded to whole seconds, discarding the
+// remainder; nothing when that length is below 0.5, 0 when it is a year or
+// more.
+[[nodiscard]] std::optional<std::int64_t> yearly_factor(double simulation_length);
+
+}  // namespace skaldur::damage
