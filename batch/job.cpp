@@ -114,17 +114,16 @@ std::optional<BatchError> read_curve_file(const std::filesystem::path& path,
                       where + ": cannot open '" + shown + "': " + std::strerror(errno)};
   }
   textio::LineReader lines(fd);
-  std::string title;
-  sncurve::DefinitionError error;
   std::ostream no_console(nullptr);
-  const bool ok = sncurve::read_definition(lines, curve.record, title, no_console, error);
+  auto title = sncurve::read_definition(lines, curve.record, no_console);
   ::close(fd);
-  if (!ok) {
+  if (!title) {
+    const sncurve::DefinitionError& error = title.error();
     std::string message = place(shown, error.line) + ": " + error.what;
     if (!error.text.empty()) message += ": '" + error.text + "'";
     return BatchError{kExitBadInput, message + " (the curve_file of " + where + ")"};
   }
-  curve.label = std::string(textio::trimmed(title));
+  curve.label = std::string(textio::trimmed(*title));
   return std::nullopt;
 }
 

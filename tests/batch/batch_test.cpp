@@ -196,10 +196,8 @@ RandomJob make_job(std::mt19937_64& rng, const TempDir& dir, const sncurve::Cata
     if (way == 2) {
       curve = "curve_file = \"curve.sn\"";
       textio::LineReader lines(::open(dir.file("curve.sn").c_str(), O_RDONLY));
-      std::string title;
-      sncurve::DefinitionError error;
       std::ostream none(nullptr);
-      EXPECT_TRUE(sncurve::read_definition(lines, hot.record, title, none, error));
+      EXPECT_TRUE(sncurve::read_definition(lines, hot.record, none).ok());
       ::close(lines.descriptor());
     } else {
       static_cast<void>(sncurve::copy_curve(catalogue, n, hot.record).value());
