@@ -204,6 +204,7 @@ Outcome<std::vector<CaseResult>> compute(const Job& job, const std::vector<std::
     total += size_of(job.load_cases[c].path);
   Progress progress(progress_out, options.progress, which.size(), total);
 
+  if (which.empty()) return results;  // a shard beyond the last load case
   const std::size_t workers =
       std::clamp<std::size_t>(static_cast<std::size_t>(std::max(options.jobs, 1)), 1, which.size());
   // One file at a time reads with two threads; several files keep the cores busy anyway.

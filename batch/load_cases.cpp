@@ -96,7 +96,8 @@ Outcome<std::vector<LoadCase>> read_load_cases(const std::filesystem::path& path
   std::vector<std::string> header;
   std::set<std::string> names;
   std::int64_t line_number = 0;
-  std::size_t at = 0;
+  // A byte-order mark, as spreadsheet programs write it, is not part of the header.
+  std::size_t at = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   while (at < text.size()) {
     std::size_t end = text.find('\n', at);
     if (end == std::string::npos) end = text.size();
