@@ -455,6 +455,13 @@ TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
       {"shard", "a.ts", "", "", "--shard 3/2", 2, {"--shard"}},
       {"probabilities", "cases.csv", "c2,a.ts,0.5", "c2,a.ts,0.4", "", 0, {"warning", "0.9"}},
       {"too short", "a.ts", "3 80 95\n4 0 1\n5 60 50\n", "", "", 0, {"warning", "'c1'", "TSRAIN2"}},
+      {"write failure",
+       "a.ts",
+       "",
+       "",
+       "--out job.toml/out",
+       1,
+       {"cannot make the folder", "job.toml/out"}},
       {"design check", "job.toml", "design_life = 20.0", "design_life = 1e30", "--check", 3, {}},
   };
   for (const BadCase& c : cases) {
