@@ -1,6 +1,7 @@
 /* Runs a command with its standard input and output redirected and prints
- * its wall time in seconds and its peak resident memory in KiB:
- *   measure IN OUT COMMAND ARGS...   ->   "1.234 56789" */
+ * its wall time in seconds, its peak resident memory in KiB and the CPU time
+ * (user + system) its threads used, in seconds:
+ *   measure IN OUT COMMAND ARGS...   ->   "1.234 56789 2.100" */
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/resource.h>
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
   }
   clock_gettime(CLOCK_MONOTONIC, &end);
   const double seconds = (double)(end.tv_sec - start.tv_sec) + 1e-9 * (double)(end.tv_nsec - start.tv_nsec);
-  printf("%.3f %ld\n", seconds, usage.ru_maxrss);
+  const double cpu = (double)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     1e-6 * (double)(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+  printf("%.3f %ld %.3f\n", seconds, usage.ru_maxrss, cpu);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }

@@ -1,0 +1,330 @@
+#include "batch/job.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <toml++/toml.h>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <ostream>
+#include <set>
+
+#include "sncurve/definition.hpp"
+#include "textio/lines.hpp"
+#include "textio/text.hpp"
+
+namespace skaldur::batch {
+namespace {
+
+std::string squeezed_upper(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    if (c != ' ' && c != '\t')
+      out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+std::int64_t line_of(const toml::node& node) {
+  return static_cast<std::int64_t>(node.source().begin.line);
+}
+
+// Typed access to one table of the job file, with messages that name the
+// file, the line and the key.
+class Fields {
+ public:
+  Fields(const toml::table& table, std::string file) : table_(table), file_(std::move(file)) {}
+
+  // A key that is not in `known`: a misspelt key would otherwise be dropped.
+  [[nodiscard]] std::optional<BatchError> unknown_key(std::initializer_list<std::string_view> known,
+                                                      std::string_view table_name) const {
+    for (auto&& [key, node] : table_) {
+      bool found = false;
+      for (const std::string_view k : known)
+        found = found || key.str() == k;
+      if (!found) {
+        return BatchError{kExitBadInput, place(file_, line_of(node), key.str()) +
+                                             ": unknown key in " + std::string(table_name)};
+      }
+    }
+    return std::nullopt;
+  }
+
+  [[nodiscard]] const toml::node* get(std::string_view key) const { return table_.get(key); }
+
+  [[nodiscard]] BatchError error(std::string_view key, const std::string& what) const {
+    const toml::node* node = table_.get(key);
+    const std::int64_t line = node != nullptr ? line_of(*node) : line_of(table_);
+    return BatchError{kExitBadInput, place(file_, line, key) + ": " + what};
+  }
+
+  // A number (whole or real); `fallback` when absent, or an error when it is required.
+  [[nodiscard]] Outcome<double> real(std::string_view key, std::optional<double> fallback) const {
+    const toml::node* node = get(key);
+    if (node == nullptr) {
+      if (fallback) return *fallback;
+      return textio::fail(error(key, "missing; it is required"));
+    }
+    if (!node->is_number()) return textio::fail(error(key, "not a number"));
+    const double value = node->is_integer() ? static_cast<double>(node->as_integer()->get())
+                                            : node->as_floating_point()->get();
+    if (!std::isfinite(value)) return textio::fail(error(key, "not a finite number"));
+    return value;
+  }
+
+  [[nodiscard]] Outcome<std::int32_t> whole(std::string_view key, std::int32_t fallback) const {
+    const toml::node* node = get(key);
+    if (node == nullptr) return fallback;
+    if (!node->is_integer()) return textio::fail(error(key, "not a whole number"));
+    const std::int64_t value = node->as_integer()->get();
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+      return textio::fail(error(key, "out of range"));
+    }
+    return static_cast<std::int32_t>(value);
+  }
+
+  [[nodiscard]] Outcome<std::string> text(std::string_view key,
+                                          std::optional<std::string> fallback) const {
+    const toml::node* node = get(key);
+    if (node == nullptr) {
+      if (fallback) return *fallback;
+      return textio::fail(error(key, "missing; it is required"));
+    }
+    if (!node->is_string()) return textio::fail(error(key, "not a text"));
+    return std::string(node->as_string()->get());
+  }
+
+ private:
+  const toml::table& table_;
+  std::string file_;
+};
+
+// Reads a definition file into the curve's record and takes its title as the label.
+std::optional<BatchError> read_curve_file(const std::filesystem::path& path,
+                                          const std::string& shown, const std::string& where,
+                                          Curve& curve) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return BatchError{kExitBadInput,
+                      where + ": cannot open '" + shown + "': " + std::strerror(errno)};
+  }
+  textio::LineReader lines(fd);
+  std::ostream no_console(nullptr);
+  auto title = sncurve::read_definition(lines, curve.record, no_console);
+  ::close(fd);
+  if (!title) {
+    const sncurve::DefinitionError& error = title.error();
+    std::string message = place(shown, error.line) + ": " + error.what;
+    if (!error.text.empty()) message += ": '" + error.text + "'";
+    return BatchError{kExitBadInput, message + " (the curve_file of " + where + ")"};
+  }
+  curve.label = std::string(textio::trimmed(*title));
+  return std::nullopt;
+}
+
+Outcome<Hotspot> read_hotspot(const toml::table& table, const Job& job, const std::string& file,
+                              const sncurve::Catalogue& catalogue) {
+  const Fields f(table, file);
+  if (auto e = f.unknown_key(
+          {"name", "column", "curve", "curve_file", "scf", "thickness", "dff", "blocks"},
+          "[[hotspot]]")) {
+    return textio::fail(*e);
+  }
+  Hotspot h;
+  h.line = line_of(table);
+  auto name = f.text("name", std::nullopt);
+  if (!name) return textio::fail(name.error());
+  if (name->empty()) return textio::fail(f.error("name", "empty"));
+  h.name = *name;
+
+  const toml::node* column = f.get("column");
+  if (column == nullptr) return textio::fail(f.error("column", "missing; it is required"));
+  h.column_line = line_of(*column);
+  if (column->is_integer()) {
+    const std::int64_t n = column->as_integer()->get();
+    if (n < 2 || n > 1'000'000) {
+      return textio::fail(f.error("column", "a stress column is 2 or more (column 1 is the time)"));
+    }
+    h.column.number = static_cast<int>(n);
+  } else if (column->is_string() && !column->as_string()->get().empty()) {
+    h.column.name = column->as_string()->get();
+  } else {
+    return textio::fail(f.error("column", "neither a column number nor a column name"));
+  }
+
+  const toml::node* curve = f.get("curve");
+  const toml::node* curve_file = f.get("curve_file");
+  if ((curve == nullptr) == (curve_file == nullptr)) {
+    return textio::fail(BatchError{kExitBadInput, place(file, h.line) + ": hotspot '" + h.name +
+                                                      "' needs either `curve` or `curve_file`"});
+  }
+  if (curve != nullptr) {
+    int n = 0;
+    if (curve->is_integer()) {
+      const std::int64_t v = curve->as_integer()->get();
+      if (v >= 1 && v <= catalogue.count) n = static_cast<int>(v);
+    } else if (curve->is_string()) {
+      n = find_curve(catalogue, curve->as_string()->get());
+    } else {
+      return textio::fail(f.error("curve", "neither a curve number nor a curve name"));
+    }
+    if (n == 0) {
+      return textio::fail(
+          f.error("curve", "no such curve in the catalogue (`skaldur-batch curves` lists them)"));
+    }
+    if (!sncurve::copy_curve(catalogue, n, h.curve.record)) {
+      return textio::fail(f.error("curve", "the catalogue's curve does not fit a record"));
+    }
+    h.curve.number = n;
+    h.curve.label = std::string(textio::trimmed(sncurve::display_name(catalogue, n).value()));
+  } else {
+    auto text = f.text("curve_file", std::nullopt);
+    if (!text) return textio::fail(text.error());
+    h.curve.file = *text;
+    const std::filesystem::path path = job.path.parent_path() / h.curve.file;
+    if (auto e = read_curve_file(path, path.string(),
+                                 place(file, line_of(*curve_file), "curve_file"), h.curve)) {
+      return textio::fail(*e);
+    }
+  }
+
+  auto scf = f.real("scf", 1.0);
+  if (!scf) return textio::fail(scf.error());
+  auto thickness = f.real("thickness", 0.0);
+  if (!thickness) return textio::fail(thickness.error());
+  auto dff = f.real("dff", job.dff);
+  if (!dff) return textio::fail(dff.error());
+  auto blocks = f.whole("blocks", job.blocks);
+  if (!blocks) return textio::fail(blocks.error());
+  if (*scf <= 0.0) return textio::fail(f.error("scf", "must be above 0"));
+  if (*thickness < 0.0) return textio::fail(f.error("thickness", "must not be below 0"));
+  if (*dff <= 0.0) return textio::fail(f.error("dff", "must be above 0"));
+  h.scf = *scf;
+  h.thickness = *thickness;
+  h.dff = *dff;
+  h.blocks = *blocks;
+  return h;
+}
+
+}  // namespace
+
+std::string place(std::string_view file, std::int64_t line, std::string_view field) {
+  std::string text(file);
+  if (line > 0) text += ", line " + std::to_string(line);
+  if (!field.empty()) text += ", field '" + std::string(field) + "'";
+  return text;
+}
+
+std::string_view weight_column(WeightKind kind) {
+  switch (kind) {
+    case WeightKind::probability: return "probability";
+    case WeightKind::hours_per_year: return "hours_per_year";
+    case WeightKind::occurrences_per_year: return "occurrences_per_year";
+  }
+  return "probability";
+}
+
+int find_curve(const sncurve::Catalogue& catalogue, std::string_view name) {
+  const std::string wanted = squeezed_upper(name);
+  for (int n = 1; n <= catalogue.count; ++n) {
+    const auto shown = sncurve::display_name(catalogue, n);
+    if (shown && squeezed_upper(*shown) == wanted) return n;
+  }
+  return 0;
+}
+
+Outcome<Job> read_job(const std::filesystem::path& path, const sncurve::Catalogue& catalogue,
+                      std::vector<std::string>& warnings) {
+  const std::string file = path.string();
+  {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+      return bad_input("cannot open the job file '" + file + "': " + std::strerror(errno));
+    ::close(fd);
+  }
+  toml::table root;
+  try {
+    root = toml::parse_file(file);
+  } catch (const toml::parse_error& e) {
+    return bad_input(place(file, static_cast<std::int64_t>(e.source().begin.line)) + ": " +
+                     std::string(e.description()));
+  }
+  const Fields f(root, file);
+  if (auto e = f.unknown_key(
+          {"title", "design_life", "dff", "load_cases", "unit", "blocks", "hotspot"}, "the job")) {
+    return textio::fail(*e);
+  }
+  Job job;
+  job.path = path;
+  job.file_name = path.filename().string();
+  auto title = f.text("title", std::string());
+  if (!title) return textio::fail(title.error());
+  job.title = *title;
+  auto life = f.real("design_life", std::nullopt);
+  if (!life) return textio::fail(life.error());
+  if (*life <= 0.0) return textio::fail(f.error("design_life", "must be above 0 years"));
+  job.design_life = *life;
+  auto dff = f.real("dff", std::nullopt);
+  if (!dff) return textio::fail(dff.error());
+  if (*dff <= 0.0) return textio::fail(f.error("dff", "must be above 0"));
+  job.dff = *dff;
+  auto unit = f.text("unit", std::string("Pa"));
+  if (!unit) return textio::fail(unit.error());
+  if (squeezed_upper(*unit) == "MPA") {
+    job.unit = "MPa";
+    job.force_unit_factor = 1.0;
+  } else if (squeezed_upper(*unit) == "PA") {
+    job.unit = "Pa";
+    job.force_unit_factor = 1.0e-6;
+  } else {
+    return textio::fail(f.error("unit", "must be \"MPa\" or \"Pa\""));
+  }
+  auto blocks = f.whole("blocks", 500);
+  if (!blocks) return textio::fail(blocks.error());
+  job.blocks = *blocks;
+
+  auto table = f.text("load_cases", std::nullopt);
+  if (!table) return textio::fail(table.error());
+  job.load_case_table = *table;
+  const std::filesystem::path table_path = path.parent_path() / job.load_case_table;
+  auto cases = read_load_cases(table_path, table_path.string(), job.weight_kind);
+  if (!cases) {
+    BatchError e = cases.error();
+    e.message += " (the load_cases of " + file + ")";
+    return textio::fail(std::move(e));
+  }
+  job.load_cases = std::move(cases).value();
+  if (job.weight_kind == WeightKind::probability) {
+    double sum = 0.0;
+    for (const LoadCase& c : job.load_cases)
+      sum += c.weight;
+    if (std::fabs(sum - 1.0) > 1.0e-6) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%.9g", sum);
+      warnings.push_back(table_path.string() + ": the probabilities add up to " + text + ", not 1");
+    }
+  }
+
+  const toml::node* hotspots = f.get("hotspot");
+  const toml::array* list = hotspots != nullptr ? hotspots->as_array() : nullptr;
+  if (list == nullptr || list->empty() || !list->is_array_of_tables()) {
+    return textio::fail(f.error("hotspot", "the job needs at least one [[hotspot]] table"));
+  }
+  std::set<std::string> names;
+  for (const toml::node& node : *list) {
+    auto h = read_hotspot(*node.as_table(), job, file, catalogue);
+    if (!h) return textio::fail(h.error());
+    if (!names.insert(h->name).second) {
+      return bad_input(place(file, h->line, "name") + ": hotspot '" + h->name + "' is named twice");
+    }
+    job.hotspots.push_back(std::move(h).value());
+  }
+  return job;
+}
+
+}  // namespace skaldur::batch

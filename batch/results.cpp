@@ -1,0 +1,43 @@
+#include "batch/results.hpp"
+
+#include <limits>
+
+#include "damage/assess.hpp"
+
+namespace skaldur::batch {
+
+double yearly_weight(WeightKind kind, double value, double simulation_length) {
+  constexpr auto kYear = static_cast<double>(damage::kSecondsPerYear);
+  switch (kind) {
+    case WeightKind::probability: return value * kYear / simulation_length;
+    case WeightKind::hours_per_year: return 3600.0 * value / simulation_length;
+    case WeightKind::occurrences_per_year: return value;
+  }
+  return 0.0;
+}
+
+std::vector<HotspotSummary> summarise(const JobView& job, const std::vector<CaseResult>& cases) {
+  std::vector<HotspotSummary> out(job.hotspots.size());
+  for (std::size_t h = 0; h < job.hotspots.size(); ++h) {
+    HotspotSummary& s = out[h];
+    double largest = 0.0;
+    for (std::size_t c = 0; c < cases.size(); ++c) {
+      const double weight =
+          yearly_weight(job.weight_kind, job.cases[c].weight, cases[c].simulation_length);
+      const double d = weight * cases[c].runs[h].damage;
+      s.damage_per_year += d;
+      if (d > largest) {
+        largest = d;
+        s.governing = static_cast<int>(c);
+      }
+    }
+    s.life_years =
+        s.damage_per_year > 0.0 ? 1.0 / s.damage_per_year : std::numeric_limits<double>::infinity();
+    s.utilisation = s.damage_per_year * job.design_life * job.hotspots[h].dff;
+    s.pass = s.utilisation <= 1.0;
+    s.governing_share = s.governing >= 0 ? largest / s.damage_per_year : 0.0;
+  }
+  return out;
+}
+
+}  // namespace skaldur::batch

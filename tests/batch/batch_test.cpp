@@ -1,0 +1,485 @@
+// skaldur-batch end to end. Random jobs are checked against a direct
+// computation: the test writes every series itself, applies the time window
+// by the dialogue's rule, hands the floats to damage::assess and weighs and
+// sums the results by the formulas of the job, independently of the
+// program's own code. Bad inputs must stop the run with status 2 and a
+// message that names the place.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "batch/job.hpp"
+#include "damage/assess.hpp"
+#include "sncurve/catalogue.hpp"
+#include "sncurve/definition.hpp"
+#include "support/temp_dir.hpp"
+#include "textio/lines.hpp"
+
+namespace skaldur {
+namespace {
+
+using testing::read_file;
+using testing::TempDir;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Outcome run_batch(const TempDir& dir, const std::string& args) {
+  const std::string command = "cd '" + dir.path().string() + "' && '" SKALDUR_BATCH_EXE "' " +
+                              args + " > console.out 2> console.err";
+  const int raw = std::system(command.c_str());
+  Outcome o;
+  o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  o.out = read_file(dir.file("console.out"));
+  o.err = read_file(dir.file("console.err"));
+  return o;
+}
+
+using Table = std::vector<std::vector<std::string>>;
+
+Table read_csv(const std::string& path) {
+  Table rows;
+  std::istringstream in(read_file(path));
+  std::string line;
+  while (std::getline(in, line)) {
+    std::vector<std::string> fields;
+    std::size_t at = 0;
+    while (true) {
+      const std::size_t comma = line.find(',', at);
+      fields.push_back(line.substr(at, comma - at));
+      if (comma == std::string::npos) break;
+      at = comma + 1;
+    }
+    rows.push_back(std::move(fields));
+  }
+  return rows;
+}
+
+double number(const std::string& text) {
+  return std::strtod(text.c_str(), nullptr);
+}
+
+// One generated series file and what the reading of it must give.
+struct Series {
+  std::vector<double> times;
+  std::vector<std::vector<float>> columns;  // stress columns 2, 3, ...
+  bool named = false;
+};
+
+struct Case {
+  std::size_t series = 0;
+  double weight = 0.0;
+  double first_time = 0.0;
+  double last_time = 1.0e30;
+  bool window = false;
+};
+
+struct Hot {
+  int column = 2;
+  bool by_name = false;
+  std::string curve;  // the job's text for the curve
+  sncurve::Record record{};
+  double scf = 1.0;
+  double thickness = 0.0;
+  double dff = 1.0;
+  int blocks = 500;
+};
+
+struct RandomJob {
+  batch::WeightKind kind = batch::WeightKind::probability;
+  bool mpa = true;
+  double design_life = 20.0;
+  std::vector<Series> series;
+  std::vector<Case> cases;
+  std::vector<Hot> hots;
+};
+
+const char* const kNames[] = {"time", "sa", "sb", "sc", "sd"};
+
+RandomJob make_job(std::mt19937_64& rng, const TempDir& dir, const sncurve::Catalogue& catalogue) {
+  const auto uniform = [&](double a, double b) {
+    return std::uniform_real_distribution<double>(a, b)(rng);
+  };
+  const auto pick = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+  RandomJob job;
+  job.kind = static_cast<batch::WeightKind>(pick(0, 2));
+  job.mpa = pick(0, 1) == 1;
+  job.design_life = number(std::to_string(uniform(5.0, 40.0)));
+  const int columns = pick(2, 4);
+  const double scale = job.mpa ? 1.0 : 1.0e6;
+  for (int f = pick(1, 3); f > 0; --f) {
+    Series s;
+    s.named = pick(0, 3) > 0;
+    s.columns.resize(static_cast<std::size_t>(columns));
+    std::string text = "# generated\n";
+    if (s.named) {
+      text += "#";
+      for (int c = 0; c <= columns; ++c)
+        text += std::string(" ") + kNames[c];
+      text += "\n";
+    }
+    const int lines = pick(3, 1500);
+    std::vector<double> level(static_cast<std::size_t>(columns), 0.0);
+    for (int i = 0; i < lines; ++i) {
+      const double t = 0.5 * i;
+      s.times.push_back(t);
+      text += std::to_string(t);
+      for (std::size_t c = 0; c < level.size(); ++c) {
+        level[c] += uniform(-30.0, 30.0);
+        const auto v = static_cast<float>(level[c] * scale);
+        s.columns[c].push_back(v);
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, " %.9g", static_cast<double>(v));
+        text += buffer;
+      }
+      text += "\n";
+    }
+    dir.write("s" + std::to_string(job.series.size()) + ".ts", text);
+    job.series.push_back(std::move(s));
+  }
+  bool all_named = true;
+  for (const Series& s : job.series)
+    all_named = all_named && s.named;
+
+  const int n_cases = pick(2, 7);
+  std::string table = std::string("name,file,") + std::string(batch::weight_column(job.kind)) +
+                      ",first_time,last_time\n";
+  for (int c = 0; c < n_cases; ++c) {
+    Case lc;
+    lc.series = static_cast<std::size_t>(pick(0, static_cast<int>(job.series.size()) - 1));
+    lc.weight = job.kind == batch::WeightKind::probability ? 1.0 / n_cases : uniform(0.0, 500.0);
+    std::string window = ",";
+    const double end = job.series[lc.series].times.back();
+    if (pick(0, 2) == 0 && end > 20.0) {
+      lc.window = true;
+      lc.first_time = std::floor(uniform(0.0, end / 3));
+      lc.last_time = std::floor(uniform(end / 2, end + 5.0)) + 0.25;
+      window = std::to_string(lc.first_time) + "," + std::to_string(lc.last_time);
+    }
+    char weight[40];
+    std::snprintf(weight, sizeof weight, "%.17g", lc.weight);
+    table += "case" + std::to_string(c) + ",s" + std::to_string(lc.series) + ".ts," + weight + "," +
+             window + "\n";
+    job.cases.push_back(lc);
+  }
+  dir.write("cases.csv", table);
+
+  std::string toml = "design_life = " + std::to_string(job.design_life) + "\ndff = 2.5\n" +
+                     "load_cases = \"cases.csv\"\nunit = \"" + (job.mpa ? "MPa" : "Pa") + "\"\n";
+  dir.write("curve.sn", read_file(SKALDUR_SOURCE_DIR "/examples/class-d-seawater.sn"));
+  for (int h = pick(1, 4); h > 0; --h) {
+    Hot hot;
+    hot.column = pick(2, columns + 1);
+    hot.by_name = all_named && pick(0, 1) == 1;
+    hot.scf = pick(0, 1) ? 1.0 : uniform(0.5, 2.5);
+    hot.thickness = pick(0, 1) ? 0.0 : uniform(10.0, 60.0);
+    hot.dff = pick(0, 1) ? 2.5 : uniform(1.0, 10.0);
+    hot.blocks = std::array{0, 7, 100, 500, 800}[static_cast<std::size_t>(pick(0, 4))];
+    const int way = pick(0, 2);
+    const int n = pick(1, catalogue.count);
+    std::string curve;
+    if (way == 2) {
+      curve = "curve_file = \"curve.sn\"";
+      textio::LineReader lines(::open(dir.file("curve.sn").c_str(), O_RDONLY));
+      std::ostream none(nullptr);
+      EXPECT_TRUE(sncurve::read_definition(lines, hot.record, none).ok());
+      ::close(lines.descriptor());
+    } else {
+      static_cast<void>(sncurve::copy_curve(catalogue, n, hot.record).value());
+      std::string name = sncurve::display_name(catalogue, n).value();
+      for (char& ch : name)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      curve = way == 0 ? "curve = " + std::to_string(n) : "curve = \"" + name + "\"";
+    }
+    toml += "\n[[hotspot]]\nname = \"h" + std::to_string(job.hots.size()) + "\"\ncolumn = " +
+            (hot.by_name ? "\"" + std::string(kNames[hot.column - 1]) + "\""
+                         : std::to_string(hot.column)) +
+            "\n" + curve + "\nscf = " + std::to_string(hot.scf) +
+            "\nthickness = " + std::to_string(hot.thickness) +
+            "\ndff = " + std::to_string(hot.dff) + "\nblocks = " + std::to_string(hot.blocks) +
+            "\n";
+    // The values as the job file holds them.
+    hot.scf = number(std::to_string(hot.scf));
+    hot.thickness = number(std::to_string(hot.thickness));
+    hot.dff = number(std::to_string(hot.dff));
+    job.hots.push_back(hot);
+  }
+  dir.write("job.toml", toml);
+  return job;
+}
+
+// The accepted values of a column and the simulation length, by the
+// dialogue's rule: lines before first_time are skipped, the first line after
+// last_time ends the reading, and the length runs from the first accepted
+// line to the last line read.
+struct Window {
+  std::vector<float> values;
+  double length = 0.0;
+};
+Window apply(const Series& s, const Case& c, int column) {
+  Window w;
+  double start = 0.0;
+  double last = 0.0;
+  bool started = false;
+  for (std::size_t i = 0; i < s.times.size(); ++i) {
+    last = s.times[i];
+    if (last < c.first_time) continue;
+    if (last > c.last_time) break;
+    if (!started) start = last;
+    started = true;
+    w.values.push_back(s.columns[static_cast<std::size_t>(column - 2)][i]);
+  }
+  w.length = last - start;
+  return w;
+}
+
+TEST(SkaldurBatch, RandomJobsMatchTheCoreAndTheFormulasWhateverTheJobsAndShards) {
+  sncurve::Catalogue catalogue;
+  std::ostream none(nullptr);
+  ASSERT_EQ(sncurve::SNCATLG(catalogue, none), 0);
+  std::mt19937_64 rng(20261206);
+  for (int trial = 0; trial < 6; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    TempDir dir;
+    const RandomJob job = make_job(rng, dir, catalogue);
+    const Outcome whole = run_batch(dir, "run job.toml --out whole --jobs 1");
+    ASSERT_EQ(whole.status, 0) << whole.err;
+
+    const Table damage = read_csv(dir.file("whole/damage.csv"));
+    const Table summary = read_csv(dir.file("whole/summary.csv"));
+    const Table histograms = read_csv(dir.file("whole/histograms.csv"));
+    ASSERT_EQ(damage.size(), 1 + job.hots.size() * job.cases.size());
+    ASSERT_EQ(summary.size(), 1 + job.hots.size());
+    std::size_t row = 1;
+    std::map<std::pair<std::string, std::string>, double> weights;
+    for (std::size_t h = 0; h < job.hots.size(); ++h) {
+      const Hot& hot = job.hots[h];
+      double per_year = 0.0;
+      double largest = 0.0;
+      int governing = -1;
+      for (std::size_t c = 0; c < job.cases.size(); ++c, ++row) {
+        const Case& lc = job.cases[c];
+        const Window w = apply(job.series[lc.series], lc, hot.column);
+        const auto expected = damage::assess(w.values, hot.record, {hot.thickness, hot.scf},
+                                             {job.mpa ? 1.0 : 1.0e-6, hot.blocks});
+        const auto& r = damage[row];
+        ASSERT_EQ(r.size(), 10u);
+        EXPECT_EQ(r[0], "h" + std::to_string(h));
+        EXPECT_EQ(r[1], "case" + std::to_string(c));
+        EXPECT_EQ(number(r[3]), static_cast<double>(w.values.size()));
+        EXPECT_EQ(number(r[4]), w.length);
+        const double d = expected ? expected->damage : 0.0;
+        EXPECT_EQ(number(r[6]), d) << "hotspot " << h << " case " << c;
+        EXPECT_EQ(r[9], expected ? "ok" : "too_short");
+        constexpr double kYear = 31'536'000.0;
+        const double weight =
+            job.kind == batch::WeightKind::probability      ? lc.weight * kYear / w.length
+            : job.kind == batch::WeightKind::hours_per_year ? 3600.0 * lc.weight / w.length
+                                                            : lc.weight;
+        EXPECT_EQ(number(r[7]), weight);
+        EXPECT_EQ(number(r[8]), weight * d);
+        weights[{r[0], r[1]}] = weight;
+        per_year += weight * d;
+        if (weight * d > largest) {
+          largest = weight * d;
+          governing = static_cast<int>(c);
+        }
+      }
+      const auto& s = summary[h + 1];
+      EXPECT_EQ(number(s[5]), per_year);
+      EXPECT_EQ(number(s[6]),
+                per_year > 0.0 ? 1.0 / per_year : std::numeric_limits<double>::infinity());
+      const double u = per_year * job.design_life * hot.dff;
+      EXPECT_EQ(number(s[7]), u);
+      EXPECT_EQ(s[8], u <= 1.0 ? "pass" : "fail");
+      EXPECT_EQ(s[9], governing >= 0 ? "case" + std::to_string(governing) : "");
+      EXPECT_EQ(number(s[10]), governing >= 0 ? largest / per_year : 0.0);
+    }
+    for (std::size_t i = 1; i < histograms.size(); ++i) {
+      const auto& r = histograms[i];
+      EXPECT_EQ(number(r[6]), number(r[5]) * weights.at({r[0], r[1]}));
+    }
+
+    // Two workers, and three shards merged, give the same bytes.
+    ASSERT_EQ(run_batch(dir, "run job.toml --out two --jobs 2").status, 0);
+    for (const char* shard : {"1/3", "2/3", "3/3"}) {
+      ASSERT_EQ(run_batch(dir, std::string("run job.toml --jobs 2 --shard ") + shard +
+                                   " --out shard" + shard[0])
+                    .status,
+                0);
+    }
+    const Outcome merged = run_batch(dir, "merge shard3 shard1 shard2 --out merged");
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    for (const char* name : {"summary.csv", "damage.csv", "histograms.csv", "summary.json"}) {
+      const std::string expected = read_file(dir.file(std::string("whole/") + name));
+      EXPECT_EQ(read_file(dir.file(std::string("two/") + name)), expected) << name;
+      EXPECT_EQ(read_file(dir.file(std::string("merged/") + name)), expected) << name;
+    }
+  }
+}
+
+// A small valid job; each row changes one thing and names what the run must
+// end with and say.
+constexpr std::string_view kJob =
+    "design_life = 20.0\n"
+    "dff = 2.0\n"
+    "load_cases = \"cases.csv\"\n"
+    "unit = \"MPa\"\n"
+    "\n"
+    "[[hotspot]]\n"
+    "name = \"h1\"\n"
+    "column = \"b\"\n"
+    "curve = 6\n";
+constexpr std::string_view kTable = "name,file,probability\nc1,a.ts,0.5\nc2,a.ts,0.5\n";
+constexpr std::string_view kSeries = "# t a b\n0 1 2\n1 90 70\n2 3 4\n3 80 95\n4 0 1\n5 60 50\n";
+
+struct BadCase {
+  const char* what;
+  const char* file;  // the file to change: job.toml, cases.csv or a.ts
+  const char* from;
+  const char* to;
+  const char* args;
+  int status;
+  std::vector<const char*> said;  // on standard error
+};
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  const auto at = text.find(from);
+  if (at == std::string::npos) throw std::runtime_error("no '" + from + "' to replace");
+  return text.replace(at, from.size(), to);
+}
+
+TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
+  const std::vector<BadCase> cases = {
+      {"real as text",
+       "job.toml",
+       "dff = 2.0",
+       "dff = \"two\"",
+       "",
+       2,
+       {"job.toml, line 2, field 'dff'"}},
+      {"missing key",
+       "job.toml",
+       "design_life = 20.0\n",
+       "",
+       "",
+       2,
+       {"field 'design_life'", "required"}},
+      {"misspelt key",
+       "job.toml",
+       "dff = 2.0",
+       "dff = 2.0\ndesing_life = 3",
+       "",
+       2,
+       {"job.toml, line 3, field 'desing_life'"}},
+      {"toml syntax", "job.toml", "[[hotspot]]", "[[hotspot]", "", 2, {"job.toml, line 6"}},
+      {"unit", "job.toml", "\"MPa\"", "\"kPa\"", "", 2, {"job.toml, line 4, field 'unit'"}},
+      {"curve name",
+       "job.toml",
+       "curve = 6",
+       "curve = \"NORSOK Q AIR\"",
+       "",
+       2,
+       {"job.toml, line 9, field 'curve'"}},
+      {"curve number", "job.toml", "curve = 6", "curve = 51", "", 2, {"line 9, field 'curve'"}},
+      {"no curve", "job.toml", "curve = 6", "", "", 2, {"job.toml, line 6", "'h1'", "curve_file"}},
+      {"curve file missing",
+       "job.toml",
+       "curve = 6",
+       "curve_file = \"d.sn\"",
+       "",
+       2,
+       {"line 9, field 'curve_file'", "d.sn"}},
+      {"curve file bad",
+       "job.toml",
+       "curve = 6",
+       "curve_file = \"job.toml\"",
+       "",
+       2,
+       {"job.toml, line 2", "the curve_file of"}},
+      {"column name",
+       "job.toml",
+       "column = \"b\"",
+       "column = \"z\"",
+       "",
+       2,
+       {"job.toml, line 8, field 'column'", "hotspot 'h1'", "a.ts", "'z'"}},
+      {"column number",
+       "job.toml",
+       "column = \"b\"",
+       "column = 4",
+       "",
+       2,
+       {"job.toml, line 8, field 'column'", "hotspot 'h1'", "a.ts", "3 columns"}},
+      {"column time",
+       "job.toml",
+       "column = \"b\"",
+       "column = 1",
+       "",
+       2,
+       {"line 8, field 'column'"}},
+      {"table missing", "job.toml", "cases.csv", "other.csv", "", 2, {"other.csv", "load_cases"}},
+      {"table header", "cases.csv", "probability", "chance", "", 2, {"cases.csv, line 1"}},
+      {"table number",
+       "cases.csv",
+       "c2,a.ts,0.5",
+       "c2,a.ts,half",
+       "",
+       2,
+       {"cases.csv, line 3, field 'probability'", "half"}},
+      {"table fields",
+       "cases.csv",
+       "c2,a.ts,0.5",
+       "c2,a.ts",
+       "",
+       2,
+       {"cases.csv, line 3", "2 fields"}},
+      {"table name twice", "cases.csv", "c2,", "c1,", "", 2, {"cases.csv, line 3, field 'name'"}},
+      {"series missing", "cases.csv", "c2,a.ts", "c2,b.ts", "", 2, {"b.ts", "c2"}},
+      {"series line", "a.ts", "3 80 95", "3 80 x", "", 2, {"a.ts, line 5", "'c1'"}},
+      {"shard", "a.ts", "", "", "--shard 3/2", 2, {"--shard"}},
+      {"probabilities", "cases.csv", "c2,a.ts,0.5", "c2,a.ts,0.4", "", 0, {"warning", "0.9"}},
+      {"too short", "a.ts", "3 80 95\n4 0 1\n5 60 50\n", "", "", 0, {"warning", "'c1'", "TSRAIN2"}},
+      {"write failure",
+       "a.ts",
+       "",
+       "",
+       "--out job.toml/out",
+       1,
+       {"cannot make the folder", "job.toml/out"}},
+      {"design check", "job.toml", "design_life = 20.0", "design_life = 1e30", "--check", 3, {}},
+  };
+  for (const BadCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    std::map<std::string, std::string> files = {{"job.toml", std::string(kJob)},
+                                                {"cases.csv", std::string(kTable)},
+                                                {"a.ts", std::string(kSeries)}};
+    std::string& text = files.at(c.file);
+    if (*c.from != '\0') text = replaced(text, c.from, c.to);
+    for (const auto& [name, content] : files)
+      dir.write(name, content);
+    const Outcome o = run_batch(dir, std::string("run job.toml --quiet ") + c.args);
+    EXPECT_EQ(o.status, c.status) << o.err;
+    for (const char* part : c.said)
+      EXPECT_NE(o.err.find(part), std::string::npos) << o.err;
+  }
+}
+
+}  // namespace
+}  // namespace skaldur
