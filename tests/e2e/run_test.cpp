@@ -179,6 +179,72 @@ TEST(EndToEnd, FailedComputationLeavesOnlyItsDiagnostics) {
   EXPECT_EQ(run.out.substr(run.out.size() - std::min(tail.size(), run.out.size())), tail);
 }
 
+// A triangle wave 0 -> 8 -> 0 ten times between a leading and a trailing 1,
+// once with every value held for two samples (a quantised record) and once
+// without, in MPa with 8 blocks on curve 6 (NORSOK D in air). Both give the
+// turning points 0, 8, 0, ..., 8, 0 (eleven 0s, ten 8s): the held 4s on the
+// flanks are no turning points. Pushing them closes nine cycles 8-0 and
+// leaves the residue 0, 8, 0: two half cycles, so 9 + 1 = 10 cycles of range
+// 8 in block 8 (8 / 1.01 = 7.9) and nCycles = 9 + 2 = 11. TSRange is
+// 1.01f * 8 = 8.08, BlocLen 1.01; block 8 is assessed at 7.5 * 1.01 = 7.575
+// MPa, below the knee of the curve (52.64 MPa), so the damage is
+//   10 / (10^15.606 * 7.575^-5) = 6.17893E-11,
+// per year times 31 536 000 s over the span of 82 or 42 s.
+TEST(EndToEnd, HeldValuesDoNotSplitCycles) {
+  const struct {
+    bool held;
+    std::string steps, length, per_year;
+  } rows[] = {
+      {true, "83", "82.000", "2.37633E-05"},
+      {false, "43", "42.000", "4.63949E-05"},
+  };
+  for (const auto& row : rows) {
+    std::vector<int> values = {1};
+    for (int wave = 0; wave < 10; ++wave) {
+      for (const int v : {0, 4, 8, 4})
+        values.insert(values.end(), row.held ? 2 : 1, v);
+    }
+    values.insert(values.end(), {0, 1});
+    std::string series;
+    for (std::size_t i = 0; i < values.size(); ++i)
+      series += std::to_string(i) + ".0 " + std::to_string(values[i]) + "\n";
+    TempDir dir;
+    dir.write("series.txt", series);
+    const Outcome run =
+        run_program(dir, "print.txt\nseries.txt\n\n\nm\n\n\n8\n\n6\n\ny\nplot.txt\nn\n");
+    SCOPED_TRACE(row.held ? "held" : "not held");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string counts =
+        " Number of steps in Time Series:" + std::string(12 - row.steps.size(), ' ') + row.steps +
+        "\n Simulation Length             :      " + row.length + "\n";
+    const std::string results =
+        " Computed Damage               :     6.17893E-11\n"
+        " Computed Damage per Year      :     " +
+        row.per_year + "\n";
+    const std::string print = read_file(dir.file("print.txt"));
+    EXPECT_NE(print.find(counts), std::string::npos) << print;
+    EXPECT_NE(print.find(results), std::string::npos) << print;
+    EXPECT_NE(run.out.find(results), std::string::npos) << run.out;
+
+    const std::string bounds[] = {"0.00000E+00", "1.01000E+00", "2.02000E+00",
+                                  "3.03000E+00", "4.04000E+00", "5.05000E+00",
+                                  "6.06000E+00", "7.07000E+00", "8.08000E+00"};
+    const std::string zero = "    0.00000E+00", ten = "    1.00000E+01";
+    std::string plot = kStampHeader +
+                       "\n# Number of Cycles      :           11\n"
+                       "# Number of Stressblocks:            8\n"
+                       "# Block Length    [MPa] :        1.010\n"
+                       "# TS Stress range [MPa] :        8.080\n" +
+                       "    " + bounds[0] + zero + "\n";
+    for (std::size_t k = 1; k <= 8; ++k) {
+      const std::string& count = k == 8 ? ten : zero;
+      plot += "    " + bounds[k - 1] + count + "\n    " + bounds[k] + count + "\n";
+    }
+    plot += "    " + bounds[8] + zero + "\n";
+    expect_lines(read_file(dir.file("plot.txt")), plot, "plot file");
+  }
+}
+
 // Unreadable input ends the run with status 2, a print file that cannot be
 // written with status 1.
 TEST(EndToEnd, ExitStatus) {
