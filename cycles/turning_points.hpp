@@ -7,23 +7,35 @@ namespace skaldur::cycles {
 // Reduces `series` to its turning points, the local peaks and troughs in order
 // of occurrence, and returns how many it wrote into the front of `turn_pts`.
 //
-// A value v between its neighbours u (before) and w (after) is
-//   a peak   when v >= u and v > w,
-//   a trough when v <= u and v < w,
-// compared exactly, with no tolerance. The rule is non-strict towards the
-// predecessor and strict towards the successor, so of a run of equal values
-// only the last can qualify, and a flat step inside a falling (rising) run is a
-// peak (trough): peaks and troughs need not alternate.
+// A value v followed by w is judged together with the run of values equal to
+// v that ends at it, by the value p met last before that run:
+//   a peak   when v > w and p < v (the run was entered from below),
+//   a trough when v < w and p > v (the run was entered from above),
+// where a run that starts the series may end in either. Comparisons are
+// exact, with no tolerance. Only the last value of a run can qualify, and for
+// a value unlike its predecessor p is simply that predecessor.
 //
-//      5              0, 5, 2, 2, 1, 3 gives 5 (peak), the second 2 (a peak:
-//     / \             equal to its predecessor, above its successor) and
-//    /   2--2         1 (trough); the first 2 is not above its successor,
-//   /        \   3    and neither end of the series counts.
-//  0          \ /
+// A run of equal values inside a rising or falling stretch, a flat step, is
+// thus no turning point, and peaks and troughs alternate:
+//
+//      5              0, 5, 2, 2, 1, 3 gives 5 (peak) and 1 (trough). The
+//     / \             step 2, 2 is entered from above and left downwards, so
+//    /   2--2         the fall from 5 to 1 stays whole and the rainflow count
+//   /        \   3    can close a cycle across it. Neither end of the series
+//  0          \ /     counts.
 //              1
 //
-// The first and last value are never turning points; a NaN is never one, and
-// neither is a value next to a NaN. Values are copied unchanged.
+//   flat top     0, 5, 5, 1, 2  gives 5, 1
+//   flat bottom  4, 1, 1, 3, 0  gives 1, 3
+//   held start   5, 5, 1, 1, 4, 4, 4, 6, 2  gives 5, 1, 6
+//
+// Holding any value but the first for more steps never changes the result.
+// (Holding the first one makes the series start with a run, whose last value
+// can then be a turning point.)
+//
+// The first and last value are never turning points. A NaN is never one, and
+// neither is a value next to a NaN or the end of a run entered from a NaN.
+// Values are copied unchanged.
 //
 // `turn_pts` needs room for series.size() - 2 values (none when the series has
 // fewer than 3). The pass is linear, allocates nothing and indexes with

@@ -192,7 +192,9 @@ double cyc2fail(double s, std::span<const double> segments, int n_par_per_lin, i
     } else {
       takes = s > std::pow(n_break / a, -1.0 / m);
     }
-    if (takes) return std::pow(s, m) / a;
+    // Literally 1 / N with N = A * s^-m cycles to failure: s^m / A rounds
+    // differently on some inputs and overflows where s^m does.
+    if (takes) return 1.0 / (a * std::pow(s, -m));
   }
   return 0.0;
 }

@@ -102,8 +102,11 @@ struct DmgOut {
 //
 //   Sb = (nBreak / A)^(-1 / m)      (0 when nBreak <= 0)
 //
-// and the first segment with s > Sb gives s^m / A, which is 1 / N for
-// N = A * s^-m cycles to failure. A range at or below every bound (0, a
+// and the first segment with s > Sb gives 1 / N for N = A * s^-m cycles to
+// failure, evaluated in that form, 1 / (A * s^-m), not as s^m / A: the two
+// differ in the last bit on some inputs, and s^m / A is infinite wherever
+// s^m overflows, even when s^-m does not underflow to 0 (LogA 300, m 155,
+// s 100 gives 1.0E+10). A range at or below every bound (0, a
 // negative or NaN range, or one under a last segment with a cut-off) gives
 // 0.0; a range exactly at a bound belongs to the next segment.
 //

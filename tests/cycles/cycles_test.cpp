@@ -15,23 +15,27 @@ namespace skaldur::cycles {
 namespace {
 
 TEST(TSEXTRM, Rows) {
+  constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
   const std::pair<std::vector<float>, std::vector<float>> rows[] = {
       // Both 3s at the ends are dropped.
       {{3, 0, 5, 1, 4, 2, 6, 0, 3}, {0, 5, 1, 4, 2, 6, 0}},
-      // Flat top and flat bottom: the last of the equal values qualifies.
+      // A run of equal values counts by the side it was entered from: a flat
+      // top or bottom is one turning point, a flat step in a falling or
+      // rising stretch none, and a run that starts the series either.
       {{0, 5, 5, 1, 2}, {5, 1}},
       {{4, 1, 1, 3, 0}, {1, 3}},
-      // A flat step in a falling run is a peak, in a rising run a trough.
-      {{0, 5, 2, 2, 1, 3}, {5, 2, 1}},
-      {{5, 1, 2, 2, 6, 0}, {1, 2, 6}},
+      {{0, 5, 2, 2, 1, 3}, {5, 1}},
+      {{5, 1, 2, 2, 6, 0}, {1, 6}},
+      {{5, 5, 1, 1, 4, 4, 4, 6, 2}, {5, 1, 6}},
       {{0, 10, 0}, {10}},
-      // Nothing to find: constant, monotonic, too short.
+      // Nothing to find: constant, monotonic with steps, too short.
       {{2, 2, 2, 2, 2}, {}},
-      {{1, 2, 3, 4}, {}},
+      {{1, 2, 2, 3, 3, 4}, {}},
       {{0, 9}, {}},
       {{}, {}},
-      // Comparisons with a NaN are false: neither it nor its neighbours count.
-      {{0, std::numeric_limits<float>::quiet_NaN(), 5, 0, 1}, {0}},
+      // Comparisons with a NaN are false: neither it nor its neighbours count,
+      // nor the run of 5s entered from it.
+      {{0, kNaN, 5, 5, 0, 1}, {0}},
   };
   for (const auto& [series, expected] : rows) {
     // Exactly the room the contract asks for, so a store past it shows under
@@ -159,6 +163,62 @@ TEST(TSRAIN2, AgreesWithReferenceOnRandomSequences) {
               std::tie(ref.status, ref.blocks, ref.n_cycles))
         << ::testing::PrintToString(pts);
   }
+}
+
+// Rainflow counting as ASTM E1049 describes it, three points at a time, on
+// alternating peaks and valleys: X is the latest range, Y the one before it.
+// While X >= Y, Y is a cycle and leaves with its two points, unless it holds
+// the starting point (the first point kept): then it is a half cycle and only
+// the starting point leaves. What remains at the end counts in half cycles.
+// Full cycles count 1 and half cycles 0.5 in the block of their range, for
+// blocks of width 1.
+std::vector<double> astm_count(const std::vector<float>& pts, std::size_t n_blocks) {
+  std::vector<double> blocks(n_blocks, 0.0);
+  auto add = [&](double a, double b, double weight) {
+    blocks.at(static_cast<std::size_t>(std::fabs(a - b))) += weight;
+  };
+  std::vector<double> kept;
+  for (const float p : pts) {
+    kept.push_back(p);
+    while (kept.size() >= 3) {
+      const auto n = kept.size();
+      const double x = std::fabs(kept[n - 1] - kept[n - 2]);
+      const double y = std::fabs(kept[n - 2] - kept[n - 3]);
+      if (x < y) break;
+      if (n == 3) {
+        add(kept[0], kept[1], 0.5);
+        kept.erase(kept.begin());
+      } else {
+        add(kept[n - 3], kept[n - 2], 1.0);
+        kept.erase(kept.end() - 3, kept.end() - 1);
+      }
+    }
+  }
+  for (std::size_t i = 1; i < kept.size(); ++i)
+    add(kept[i - 1], kept[i], 0.5);
+  return blocks;
+}
+
+// The four-point counter on the turning points of random series of small
+// whole numbers (held values, equal peaks and ranges on block edges) puts
+// its cycles and residue half cycles in the same blocks as the three-point
+// counter.
+TEST(TSRAIN2, AgreesWithAstmThreePointCounter) {
+  std::mt19937 rng(1049);
+  std::uniform_int_distribution<int> value(0, 8), length(6, 80);
+  int counted = 0;
+  for (int i = 0; i < 4000; ++i) {
+    std::vector<float> series(static_cast<std::size_t>(length(rng)));
+    for (float& x : series)
+      x = static_cast<float>(value(rng));
+    std::vector<float> pts(series.size() - 2);
+    pts.resize(static_cast<std::size_t>(TSEXTRM(series, pts)));
+    if (pts.size() < 4) continue;
+    ++counted;
+    const Count c = rainflow(pts, 9, 1.0);
+    ASSERT_EQ(c.blocks, astm_count(pts, 9)) << ::testing::PrintToString(series);
+  }
+  EXPECT_GT(counted, 3000);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "cycles/turning_points.hpp"
 #include "damage/assess.hpp"
 #include "damage/damage.hpp"
 
@@ -120,6 +121,43 @@ TEST(DMG02, WorkArrayMayBeTheSeriesItself) {
             std::vector<float>(apart.hist.begin(), apart.hist.begin() + 40));
 }
 
+// Holding any value but the first for one more step, once or a few times,
+// changes neither the turning points nor anything DMG02 gives: quantised
+// records (a value repeated while the signal moves less than one step) count
+// like the record they come from.
+TEST(DMG02, HoldingAValueChangesNothing) {
+  std::mt19937 rng(8);
+  std::uniform_int_distribution<int> value(0, 5), length(3, 40), holds(1, 4);
+  const auto turning_points = [](const std::vector<float>& series) {
+    std::vector<float> pts(series.size() - 2);
+    pts.resize(static_cast<std::size_t>(cycles::TSEXTRM(series, pts)));
+    return pts;
+  };
+  int counted = 0;
+  for (int i = 0; i < 3000; ++i) {
+    std::vector<float> series(static_cast<std::size_t>(length(rng)));
+    for (float& x : series)
+      x = static_cast<float>(value(rng));
+    std::vector<float> held = series;
+    for (int h = holds(rng); h > 0; --h) {
+      const auto at = std::uniform_int_distribution<std::size_t>(1, held.size() - 1)(rng);
+      held.insert(held.begin() + static_cast<std::ptrdiff_t>(at), held[at]);
+    }
+    SCOPED_TRACE(::testing::PrintToString(series) + " held " + ::testing::PrintToString(held));
+    ASSERT_EQ(turning_points(held), turning_points(series));
+    const Outcome a = run(series, record(2), 7), b = run(held, record(2), 7);
+    ASSERT_EQ(
+        std::tie(b.status, b.print, b.dmg_out.damage, b.dmg_out.n_cycles, b.dmg_out.ts_range),
+        std::tie(a.status, a.print, a.dmg_out.damage, a.dmg_out.n_cycles, a.dmg_out.ts_range));
+    if (a.status == 0) {
+      ASSERT_EQ(std::vector<float>(b.hist.begin(), b.hist.begin() + 7),
+                std::vector<float>(a.hist.begin(), a.hist.begin() + 7));
+    }
+    counted += a.status == 0 && a.dmg_out.n_cycles > 0;
+  }
+  EXPECT_GT(counted, 1500);
+}
+
 TEST(DMG02, OutputsKeptWhenNothingIsComputed) {
   const std::string too_short = "\n  *** ERROR IN RAINFLW ***\n\n      Too short time series\n";
   const std::string dmg02 = "\n  *** ERROR IN DMG02 ***\n      Error return from ";
@@ -205,6 +243,24 @@ TEST(cyc2fail, Rows) {
         << "s = " << s << " in " << ::testing::PrintToString(segments) << " stride " << stride
         << " count " << count;
   }
+}
+
+// One cycle's damage is 1 / (A * S^-m) as written, not S^m / A. Found by a
+// random search, the first two rows round differently in the two forms; in
+// the last, S^m overflows while S^-m is still a (subnormal) number.
+TEST(cyc2fail, EvaluatedAsOneOverN) {
+  const std::tuple<double, double, double> rows[] = {
+      {15.995, 5, 51.5},
+      {14.569, 3, 8.4},
+      {300, 155, 100},
+  };
+  for (const auto& [log_a, m, s] : rows) {
+    const double a = std::pow(10.0, log_a);
+    const double literal = 1.0 / (a * std::pow(s, -m));
+    ASSERT_NE(literal, std::pow(s, m) / a) << "the row no longer tells the forms apart";
+    EXPECT_EQ(cyc2fail(s, std::vector<double>{log_a, m, 0}, 3, 1), literal) << log_a;
+  }
+  EXPECT_NEAR(cyc2fail(100, std::vector<double>{300, 155, 0}, 3, 1), 1e10, 10.0);
 }
 
 TEST(DMG02A, ThicknessFactor) {

@@ -197,6 +197,40 @@ void add_worked_rows(std::vector<Row>& rows) {
                    {"year.txt", Is::missing, ""}},
                   {{"series.txt",
                     "# ten seconds on\n10 3\n11 0\n12 5\n13 1\n14 4\n15 2\n16 6\n17 0\n18 3\n"}}});
+  // A triangle wave 0 -> 8 -> 0 ten times between a leading and a trailing 1,
+  // once with every value held for two samples (a quantised record) and once
+  // without, in MPa with 8 blocks on curve 6 (NORSOK D in air). Both give the
+  // turning points 0, 8, 0, ..., 8, 0 (eleven 0s, ten 8s): the held 4s on the
+  // flanks are no turning points. Pushing them closes nine cycles 8-0 and
+  // leaves the residue 0, 8, 0: two half cycles, so 9 + 1 = 10 cycles of range
+  // 8 in block 8 (8 / 1.01 = 7.9) and nCycles = 9 + 2 = 11. TSRange is
+  // 1.01f * 8 = 8.08, BlocLen 1.01; block 8 is assessed at 7.5 * 1.01 = 7.575
+  // MPa, below the knee of the curve (52.64 MPa), so the damage is
+  //   10 / (10^15.606 * 7.575^-5) = 6.17893E-11,
+  // per year times 31 536 000 s over the span of 82 or 42 s.
+  for (const bool held : {true, false}) {
+    std::vector<int> values = {1};
+    for (int wave = 0; wave < 10; ++wave) {
+      for (const int v : {0, 4, 8, 4})
+        values.insert(values.end(), held ? 2 : 1, v);
+    }
+    values.insert(values.end(), {0, 1});
+    std::string series;
+    for (std::size_t i = 0; i < values.size(); ++i)
+      series += std::to_string(i) + ".0 " + std::to_string(values[i]) + "\n";
+    const std::string results =
+        " Computed Damage               :     6.17893E-11\n"
+        " Computed Damage per Year      :     " +
+        std::string(held ? "2.37633E-05" : "4.63949E-05") + "\n";
+    rows.push_back({held ? "HeldValuesDoNotSplitCycles" : "TheSameWaveWithoutHeldValues",
+                    script(with(kCatalogue, {{8, "8"}, {10, "6"}, {13, "y"}, {14, "plot.txt"}})),
+                    0,
+                    {{"out", Is::has, held ? steps(83, "82.000") : steps(43, "42.000")},
+                     {"out", Is::has, results},
+                     {"print.txt", Is::has, results},
+                     {"plot.txt", Is::equals, golden("held-values.plot")}},
+                    {{"series.txt", series}}});
+  }
   // 0, 10, 0, 10, 0 has three turning points: too few to count. The print file
   // holds the diagnostics only, and the console ends with the series lines.
   rows.push_back({"FailedCountLeavesOnlyItsDiagnostics",
