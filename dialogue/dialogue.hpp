@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "textio/freeform.hpp"
 #include "textio/units.hpp"
 
 namespace skaldur::dialogue {
@@ -38,14 +39,24 @@ inline constexpr std::string_view kCannotOpenFile = " Cannot Open file :";
 inline constexpr std::string_view kNonexistingFile = " Nonexisting file :";
 inline constexpr std::string_view kCannotOpen = " Cannot open      :";
 
+// The longest answer line taken, line end not counted: far more than any
+// name or number needs, so that a longer line (an endless stream without line
+// ends, such as /dev/zero) is an input error instead of a wait without end.
+inline constexpr std::size_t kLongestAnswer = std::size_t{1} << 20;
+
 // Asks the questions on the console units of a unit table and takes the
-// answers. An answer that cannot be read, or the console input ending while
-// a question waits, ends the run (RunEnd with kExitBadInput).
+// answers. An answer that cannot be read, an answer line longer than
+// kLongestAnswer, or the console input ending while a question waits, ends the
+// run (RunEnd with kExitBadInput). Notes on answers that are taken but may not
+// mean what they say go to `err`, one "skaldur: note: " line each.
 class Dialogue {
  public:
-  explicit Dialogue(textio::UnitTable& units);
+  Dialogue(textio::UnitTable& units, std::ostream& err);
 
   std::ostream& out() { return out_; }
+
+  // Writes one note line: "skaldur: note: " and `text`.
+  void note(std::string_view text);
 
   // Writes the prompt and reads one answer line, cut to `width` characters.
   std::string ask(const Question& q, std::size_t width = 10000);
@@ -62,7 +73,9 @@ class Dialogue {
   std::string ask_output_file(const Question& q, int unit, std::span<const int> protected_units);
 
   // An answer whose first character is a blank (or that is empty) takes the
-  // default; otherwise its first value is read in free form.
+  // default; otherwise its first value is read in free form. A value written
+  // with a decimal comma ("1,5") reads as its whole part, the comma
+  // separating values: that is noted.
   double ask_real(const Question& q, double default_value);
   std::int32_t ask_whole(const Question& q, std::int32_t default_value);
 
@@ -81,10 +94,15 @@ class Dialogue {
   T ask_number(const Question& q, T default_value, Read read);
   [[noreturn]] void conversion_error(const Question& q, std::string_view answer,
                                      std::string_view value, std::string_view why);
+  // Notes an answer whose first value, read by `reader`, is a whole number
+  // followed by a comma and a digit.
+  void note_decimal_comma(const Question& q, std::string_view answer,
+                          const textio::FreeFormReader& reader);
 
   textio::UnitTable& units_;
   std::istream& in_;
   std::ostream& out_;
+  std::ostream& err_;
 };
 
 }  // namespace skaldur::dialogue
