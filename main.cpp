@@ -3,5 +3,6 @@
 #include "dialogue/dmg01.hpp"
 
 int main() {
+  skaldur::dialogue::guard_console();
   return skaldur::dialogue::DMG01(std::cin, std::cout, std::cerr);
 }

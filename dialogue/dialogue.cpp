@@ -1,5 +1,6 @@
 #include "dialogue/dialogue.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <istream>
 #include <ostream>
@@ -23,7 +24,7 @@ std::string printable(std::string_view text, std::size_t limit) {
   std::string out;
   for (char c : text.substr(0, std::min(text.size(), limit))) {
     const auto u = static_cast<unsigned char>(c);
-    out += (u < 32 || u == 127) ? '?' : c;
+    out += (u < 32 || u >= 127) ? '?' : c;
   }
   if (text.size() > limit) out += "...";
   return out;
@@ -35,13 +36,26 @@ Dialogue::Dialogue(textio::UnitTable& units, std::ostream& err)
       out_(*units.output(textio::kConsoleOut)),
       err_(err) {}
 
+void Dialogue::note(std::string_view text) {
+  err_ << "skaldur: note: " << printable(text, text.size()) << '\n';
+}
+
 std::string Dialogue::read_line(const Question& q, std::size_t width) {
   // Keeps the first `width` characters (and one more, so that a carriage
   // return at the cut is not taken for a line end) and skips the rest, so
-  // that an endless line cannot exhaust the memory.
+  // that a long line cannot exhaust the memory. A line longer than
+  // kLongestAnswer (a carriage return before its end not counted) ends the
+  // run as soon as that is certain, so that an endless line ends too.
   std::string line;
   std::streambuf* buf = in_.rdbuf();
   bool any = false;
+  std::size_t length = 0;
+  bool carriage_return = false;
+  const auto too_long = [&] {
+    out_.flush();
+    throw RunEnd{kExitBadInput, "skaldur: the answer to " + question_label(q) + " is longer than " +
+                                    std::to_string(kLongestAnswer) + " characters"};
+  };
   while (true) {
     const auto c = buf == nullptr ? std::char_traits<char>::eof() : buf->sbumpc();
     if (std::char_traits<char>::eq_int_type(c, std::char_traits<char>::eof())) {
@@ -56,8 +70,12 @@ std::string Dialogue::read_line(const Question& q, std::size_t width) {
     any = true;
     const char ch = std::char_traits<char>::to_char_type(c);
     if (ch == '\n') break;
+    ++length;
+    carriage_return = ch == '\r';
+    if (length > kLongestAnswer + 1) too_long();
     if (line.size() <= width) line += ch;
   }
+  if (length - (carriage_return ? 1 : 0) > kLongestAnswer) too_long();
   if (!line.empty() && line.back() == '\r') line.pop_back();
   if (line.size() > width) line.resize(width);
   return line;
@@ -117,6 +135,21 @@ void Dialogue::conversion_error(const Question& q, std::string_view answer, std:
                                   printable(answer) + "'"};
 }
 
+void Dialogue::note_decimal_comma(const Question& q, std::string_view answer,
+                                  const textio::FreeFormReader& reader) {
+  // "1,5" is the value 1 and then 5; "1, 5" and "1.5,2" show that values are
+  // listed on purpose and are taken without a note.
+  const std::string_view value = reader.value_text();
+  const std::size_t after = reader.value_start() + value.size();
+  const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+  const std::string_view digits = value.substr(value.empty() || is_digit(value.front()) ? 0 : 1);
+  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), is_digit)) return;
+  if (after + 1 >= answer.size() || answer[after] != ',' || !is_digit(answer[after + 1])) return;
+  note("the answer '" + printable(answer) + "' to " + question_label(q) +
+       " is taken as the value " + std::string(value) +
+       ": a comma separates values and the decimal mark is a point");
+}
+
 template <class T, class Read>
 T Dialogue::ask_number(const Question& q, T default_value, Read read) {
   const std::string answer = ask(q);
@@ -124,6 +157,7 @@ T Dialogue::ask_number(const Question& q, T default_value, Read read) {
   textio::FreeFormReader reader(answer);
   const auto value = (reader.*read)();
   if (!value) conversion_error(q, answer, reader.value_text(), textio::describe(value.error()));
+  note_decimal_comma(q, answer, reader);
   return *value;
 }
 
@@ -148,6 +182,7 @@ std::int32_t Dialogue::ask_whole_across_lines(const Question& q) {
     textio::FreeFormReader reader(line);
     const auto value = reader.whole();
     if (!value) conversion_error(q, line, reader.value_text(), textio::describe(value.error()));
+    note_decimal_comma(q, line, reader);
     return *value;
   }
 }

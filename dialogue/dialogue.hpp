@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "textio/freeform.hpp"
 #include "textio/units.hpp"
 
 namespace skaldur::dialogue {
@@ -38,15 +39,25 @@ inline constexpr std::string_view kCannotOpenFile = " Cannot Open file :";
 inline constexpr std::string_view kNonexistingFile = " Nonexisting file :";
 inline constexpr std::string_view kCannotOpen = " Cannot open      :";
 
+// The longest answer line taken, line end not counted: far more than any
+// name or number needs, so that a longer line (an endless stream without line
+// ends, such as /dev/zero) is an input error instead of a wait without end.
+inline constexpr std::size_t kLongestAnswer = std::size_t{1} << 20;
+
 // Asks the questions on the console units of a unit table and takes the
-// answers. An answer that cannot be read, or the console input ending while
-// a question waits, ends the run (RunEnd with kExitBadInput). Why a named
-// file was refused goes to `err`, unless it simply does not exist.
+// answers. An answer that cannot be read, an answer line longer than
+// kLongestAnswer, or the console input ending while a question waits, ends the
+// run (RunEnd with kExitBadInput). Why a named file was refused goes to
+// `err`, unless it simply does not exist; so do notes on answers that are
+// taken but may not mean what they say, one "skaldur: note: " line each.
 class Dialogue {
  public:
   Dialogue(textio::UnitTable& units, std::ostream& err);
 
   std::ostream& out() { return out_; }
+
+  // Writes one note line: "skaldur: note: " and `text`.
+  void note(std::string_view text);
 
   // Writes the prompt and reads one answer line, cut to `width` characters.
   std::string ask(const Question& q, std::size_t width = 10000);
@@ -64,7 +75,9 @@ class Dialogue {
   std::string ask_output_file(const Question& q, int unit, std::span<const int> protected_units);
 
   // An answer whose first character is a blank (or that is empty) takes the
-  // default; otherwise its first value is read in free form.
+  // default; otherwise its first value is read in free form. A value written
+  // with a decimal comma ("1,5") reads as its whole part, the comma
+  // separating values: that is noted.
   double ask_real(const Question& q, double default_value);
   std::int32_t ask_whole(const Question& q, std::int32_t default_value);
 
@@ -84,6 +97,10 @@ class Dialogue {
   void note_refused(const Question& q, std::string_view name);
   [[noreturn]] void conversion_error(const Question& q, std::string_view answer,
                                      std::string_view value, std::string_view why);
+  // Notes an answer whose first value, read by `reader`, is a whole number
+  // followed by a comma and a digit.
+  void note_decimal_comma(const Question& q, std::string_view answer,
+                          const textio::FreeFormReader& reader);
 
   textio::UnitTable& units_;
   std::istream& in_;

@@ -1,13 +1,21 @@
 #include "dialogue/dmg01.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "damage/assess.hpp"
@@ -65,6 +73,9 @@ void write_banner(std::ostream& out) {
     out << std::string(59, ' ') << '\n';
 }
 
+// The most blocks of the histogram; more asked for give this many.
+constexpr std::int32_t kMostBlocks = 500;
+
 // Everything the dialogue settles before the series is read.
 struct Settings {
   std::string print_name;
@@ -92,6 +103,10 @@ Settings ask_settings(Dialogue& dialogue, textio::UnitTable& units) {
   s.scf = dialogue.ask_real(kQ6, 1.0);
   s.thickness = dialogue.ask_real(kQ7, 0.0);
   s.blocks_asked = dialogue.ask_whole(kQ8, 0);
+  if (s.blocks_asked > kMostBlocks) {
+    dialogue.note(std::to_string(s.blocks_asked) + " blocks asked for at question 8: " +
+                  std::to_string(kMostBlocks) + " blocks, the most there can be, are used");
+  }
   return s;
 }
 
@@ -272,12 +287,21 @@ int run(textio::UnitTable& units, std::ostream& err) {
   report::write_console_results(dialogue.out(), *result, facts);
   report::write_summary(print, *result, facts);
   ask_histogram_files(dialogue, units, *result, facts);
+  // Stresses far beyond any SN curve overflow the Miner sum: the lines above
+  // show it as the rules format it, but the run has not computed a damage.
+  const auto per_year = damage::damage_per_year(result->damage, facts.simulation_length);
+  if (!std::isfinite(result->damage) || (per_year && !std::isfinite(*per_year))) {
+    err << "skaldur: the damage computation failed: the damage"
+        << (std::isfinite(result->damage) ? " per year" : "")
+        << " is not a finite number; check the stress unit and the SCF\n";
+    return kExitFailed;
+  }
   return kExitOk;
 }
 
-}  // namespace
-
-int DMG01(std::istream& in, std::ostream& out, std::ostream& err) {
+// The run on its unit table: the files are closed on every end but an
+// exception, which leaves them to the table's destructor.
+int run_on_units(std::istream& in, std::ostream& out, std::ostream& err) {
   textio::UnitTable units(in, out);
   int status = kExitOk;
   try {
@@ -285,20 +309,54 @@ int DMG01(std::istream& in, std::ostream& out, std::ostream& err) {
   } catch (const RunEnd& end) {
     out.flush();
     // Messages quote answers and the bytes of input files: control characters
-    // are shown as '?', so that the message stays one plain line.
+    // and bytes beyond ASCII are shown as '?', so that the message stays one
+    // plain line.
     err << printable(end.message, end.message.size()) << '\n';
     return end.status;
   }
   units.close(textio::kPrintUnit);
   units.close(textio::kOutputSlot);
   out.flush();
-  if (const auto& failures = units.write_failures(); !failures.empty() && status == kExitOk) {
-    for (const auto& failure : failures)
-      err << "skaldur: cannot write " << printable(failure.name, failure.name.size()) << ": "
-          << std::strerror(failure.error) << '\n';
-    return kExitFailed;
+  if (status != kExitOk) return status;
+  for (const auto& failure : units.write_failures()) {
+    err << "skaldur: cannot write " << printable(failure.name, failure.name.size()) << ": "
+        << std::strerror(failure.error) << '\n';
+    status = kExitFailed;
+  }
+  // The console is an output like the files: results shown nowhere are lost.
+  if (out.fail()) {
+    err << "skaldur: cannot write standard output: the console output is incomplete\n";
+    status = kExitFailed;
   }
   return status;
+}
+
+}  // namespace
+
+void guard_console() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+      const int opened = ::open("/dev/null", O_RDONLY);
+      if (opened >= 0 && opened != fd) ::close(opened);
+    }
+  }
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+int DMG01(std::istream& in, std::ostream& out, std::ostream& err) {
+  // Memory or threads running out end the run here, once the unit table has
+  // been torn down by the exception; the outputs keep nothing of the run
+  // beyond what was already written.
+  try {
+    return run_on_units(in, out, err);
+  } catch (const std::bad_alloc&) {
+    out.flush();
+    err << "skaldur: out of memory: the run was ended\n";
+  } catch (const std::system_error& error) {
+    out.flush();
+    err << "skaldur: the system refused what the run needs: " << printable(error.what()) << '\n';
+  }
+  return kExitFailed;
 }
 
 }  // namespace skaldur::dialogue

@@ -12,8 +12,9 @@ struct RunEnd {
   std::string message;
 };
 
-// A text fit for one line of a message: cut to `limit` characters, with
-// control characters shown as '?'.
+// A text fit for one plain line of a message: cut to `limit` characters,
+// with every byte that is not printable ASCII (control characters and bytes
+// of 128 and above) shown as '?'.
 std::string printable(std::string_view text, std::size_t limit = 200);
 
 }  // namespace skaldur::dialogue

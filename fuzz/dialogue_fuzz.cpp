@@ -166,17 +166,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int status = skaldur::dialogue::DMG01(in, out, err);
 
   check(status == 0 || status == 1 || status == 2, "an exit status other than 0, 1 or 2");
-  // Notes (on refused file names) may come first, one line each; then nothing
-  // at an ordinary end, or one message line at an early one.
+  // Notes (on answers taken at their word) may come first, one line each;
+  // then nothing at an ordinary end, or one message line at an early one.
+  // Every line is plain: printable ASCII.
   std::string message = err.str();
+  check(std::none_of(message.begin(), message.end(),
+                     [](char c) {
+                       const auto u = static_cast<unsigned char>(c);
+                       return c != '\n' && (u < 32 || u >= 127);
+                     }),
+        "a byte that is not printable ASCII on standard error");
   std::size_t notes = 0;
   while (message.compare(notes, 15, "skaldur: note: ") == 0) {
     const auto end = message.find('\n', notes);
     check(end != std::string::npos, "a note without its line end");
-    check(std::none_of(message.begin() + static_cast<std::ptrdiff_t>(notes),
-                       message.begin() + static_cast<std::ptrdiff_t>(end),
-                       [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; }),
-          "a control character in a note");
     notes = end + 1;
   }
   message.erase(0, notes);
@@ -187,9 +190,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     check(count_lines(message) == 1 && message.back() == '\n',
           "an early end without exactly one message line");
-    check(std::none_of(message.begin(), message.end() - 1,
-                       [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; }),
-          "a control character in the message");
   }
   watch.collect();
   check(!(watch.read(series_watch) && watch.written(series_watch)),
