@@ -6,6 +6,7 @@
 #include "dialogue/dmg01.hpp"
 #include "dialogue/run_end.hpp"
 #include "textio/freeform.hpp"
+#include "textio/lines.hpp"
 #include "textio/text.hpp"
 
 namespace skaldur::dialogue {
@@ -40,6 +41,9 @@ std::string Dialogue::read_line(const Question& q, std::size_t width) {
   std::string line;
   std::streambuf* buf = in_.rdbuf();
   bool any = false;
+  // A byte-order mark before the first answer is not part of it.
+  const std::size_t mark = answered_ ? 0 : textio::kByteOrderMark.size();
+  answered_ = true;
   while (true) {
     const auto c = buf == nullptr ? std::char_traits<char>::eof() : buf->sbumpc();
     if (std::char_traits<char>::eq_int_type(c, std::char_traits<char>::eof())) {
@@ -54,8 +58,9 @@ std::string Dialogue::read_line(const Question& q, std::size_t width) {
     any = true;
     const char ch = std::char_traits<char>::to_char_type(c);
     if (ch == '\n') break;
-    if (line.size() <= width) line += ch;
+    if (line.size() <= width + mark) line += ch;
   }
+  if (mark > 0 && line.starts_with(textio::kByteOrderMark)) line.erase(0, mark);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   if (line.size() > width) line.resize(width);
   return line;

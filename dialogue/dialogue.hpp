@@ -85,6 +85,7 @@ class Dialogue {
   textio::UnitTable& units_;
   std::istream& in_;
   std::ostream& out_;
+  bool answered_ = false;  // an answer line was read
 };
 
 }  // namespace skaldur::dialogue
