@@ -29,17 +29,12 @@ std::string ordinal_value(std::size_t index) {
   return index == 0 ? "the time" : "stress value " + std::to_string(index);
 }
 
-// Characters that end a value in free form.
-constexpr bool ends_value(char c) {
-  return c == ' ' || c == '\t' || c == ',' || c == '/';
-}
-
 // Of a line cut before `after` (see textio::after_cut), the index (0 the
 // time) of the value the cut divides, among the time and the `count` stress
 // values the line holds; npos when the cut divides none of them.
 std::size_t divided_value(std::string_view line, char after, std::size_t count) {
   constexpr auto kNone = std::string_view::npos;
-  if (after == '\n' || ends_value(after) || line.empty() || ends_value(line.back())) return kNone;
+  if (after == '\n' || textio::ends_value(after)) return kNone;
   textio::FreeFormReader reader(line);
   for (std::size_t i = 0; i <= count; ++i) {
     if (!reader.real()) return kNone;
