@@ -8,6 +8,7 @@
 #include "dialogue/dmg01.hpp"
 #include "dialogue/run_end.hpp"
 #include "textio/freeform.hpp"
+#include "textio/lines.hpp"
 #include "textio/text.hpp"
 
 namespace skaldur::dialogue {
@@ -56,6 +57,9 @@ std::string Dialogue::read_line(const Question& q, std::size_t width) {
     throw RunEnd{kExitBadInput, "skaldur: the answer to " + question_label(q) + " is longer than " +
                                     std::to_string(kLongestAnswer) + " characters"};
   };
+  // A byte-order mark before the first answer is not part of it.
+  const std::size_t mark = answered_ ? 0 : textio::kByteOrderMark.size();
+  answered_ = true;
   while (true) {
     const auto c = buf == nullptr ? std::char_traits<char>::eof() : buf->sbumpc();
     if (std::char_traits<char>::eq_int_type(c, std::char_traits<char>::eof())) {
@@ -72,10 +76,12 @@ std::string Dialogue::read_line(const Question& q, std::size_t width) {
     if (ch == '\n') break;
     ++length;
     carriage_return = ch == '\r';
-    if (length > kLongestAnswer + 1) too_long();
-    if (line.size() <= width) line += ch;
+    if (length > kLongestAnswer + mark + 1) too_long();
+    if (line.size() <= width + mark) line += ch;
   }
-  if (length - (carriage_return ? 1 : 0) > kLongestAnswer) too_long();
+  const std::size_t bom = mark > 0 && line.starts_with(textio::kByteOrderMark) ? mark : 0;
+  if (length - bom - (carriage_return ? 1 : 0) > kLongestAnswer) too_long();
+  line.erase(0, bom);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   if (line.size() > width) line.resize(width);
   return line;

@@ -106,6 +106,7 @@ class Dialogue {
   std::istream& in_;
   std::ostream& out_;
   std::ostream& err_;
+  bool answered_ = false;  // an answer line was read
 };
 
 }  // namespace skaldur::dialogue

@@ -9,8 +9,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <memory>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "textio/fields.hpp"
@@ -24,6 +27,20 @@ constexpr std::size_t kMostValues =
 
 std::string ordinal_value(std::size_t index) {
   return index == 0 ? "the time" : "stress value " + std::to_string(index);
+}
+
+// Of a line cut before `after` (see textio::after_cut), the index (0 the
+// time) of the value the cut divides, among the time and the `count` stress
+// values the line holds; npos when the cut divides none of them.
+std::size_t divided_value(std::string_view line, char after, std::size_t count) {
+  constexpr auto kNone = std::string_view::npos;
+  if (after == '\n' || textio::ends_value(after)) return kNone;
+  textio::FreeFormReader reader(line);
+  for (std::size_t i = 0; i <= count; ++i) {
+    if (!reader.real()) return kNone;
+    if (reader.value_start() + reader.value_text().size() == line.size()) return i;
+  }
+  return kNone;
 }
 
 // Reads the time and `count` stress values of a data line into `values`
@@ -72,14 +89,38 @@ struct LineRules {
   bool several = false;              // more than one column chosen
   std::size_t width = textio::kLineWidth;
 
-  // Judges one line (already cut); a data line's values go into `values`,
-  // values[0] its time. Fills `why` for a bad line.
-  Verdict judge(std::string_view line, std::vector<double>& values, std::string& why) const {
+  // Judges one line, cut before `after` (see textio::after_cut); a data
+  // line's values go into `values`, values[0] its time. Fills `why` for a bad
+  // line. An accepted line whose cut divides the value of a chosen column is
+  // bad: the front of the value would be read as the number. (A cut that
+  // divides the time leaves too few values: the note on the cut says why.)
+  Verdict judge(std::string_view line, char after, std::vector<double>& values,
+                std::string& why) const {
     if (textio::is_comment_line(line) || textio::is_blank_line(line)) return Verdict::skip;
-    if (!read_values(line, per_line, values, why)) return Verdict::bad;
+    if (!read_values(line, per_line, values, why)) {
+      if (after != '\n') why += " (" + cut_text() + ")";
+      return Verdict::bad;
+    }
     if (values[0] < window.first_time) return Verdict::early;
     if (values[0] > window.last_time) return Verdict::late;
+    if (after != '\n' && cut_divides(line, after, why)) return Verdict::bad;
     return Verdict::accept;
+  }
+
+  [[nodiscard]] std::string cut_text() const {
+    return "the line is cut at its " + std::to_string(width) + "-character limit";
+  }
+
+  // True, with `why` filled, when the cut of a line read whole divides the
+  // value of a chosen column.
+  bool cut_divides(std::string_view line, char after, std::string& why) const {
+    const std::size_t index = divided_value(line, after, per_line);
+    if (index == std::string_view::npos ||
+        std::find(columns.begin(), columns.end(), index + 1) == columns.end()) {
+      return false;
+    }
+    why = cut_text() + " inside the value of column " + std::to_string(index + 1);
+    return true;
   }
 
   // Appends the chosen stresses of an accepted line to `out`, line after
@@ -150,8 +191,8 @@ void read_chunk(std::string_view text, const LineRules& rules, std::size_t limit
   while (p != end) {
     const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
     const char* const line_end = nl != nullptr ? static_cast<const char*>(nl) : end;
-    const std::string_view line =
-        textio::cut_line(std::string_view(p, static_cast<std::size_t>(line_end - p)), rules.width);
+    const std::string_view raw(p, static_cast<std::size_t>(line_end - p));
+    const std::string_view line = textio::cut_line(raw, rules.width);
     p = nl != nullptr ? line_end + 1 : end;
     ++result.lines;
 
@@ -161,7 +202,7 @@ void read_chunk(std::string_view text, const LineRules& rules, std::size_t limit
       result.stop_text.assign(line);
       result.stop_what = std::move(what);
     };
-    const Verdict verdict = rules.judge(line, values, why);
+    const Verdict verdict = rules.judge(line, textio::after_cut(raw, rules.width), values, why);
     if (verdict == Verdict::skip) continue;
     if (verdict == Verdict::bad) return stop(ChunkResult::Stop::error, why);
     result.any_data = true;
@@ -183,7 +224,9 @@ struct StretchBuffer {
 
 // Hands out a file in stretches of whole lines, about `chunk_bytes` each. A
 // line longer than a stretch is kept through its head only, as the line
-// reader keeps it.
+// reader keeps it, and handed out alone: its rest is skipped when the next
+// stretch is asked for, so that nothing past it is read when it ends the
+// reading.
 class ChunkSource {
  public:
   ChunkSource(int fd, std::string_view unread, std::size_t chunk_bytes, std::size_t width)
@@ -195,13 +238,10 @@ class ChunkSource {
   // Fills `buffer` with the next stretch and points `text` at it; false at
   // the end of the file or after a read error (see error()).
   bool next(StretchBuffer& buffer, std::string_view& text) {
+    if (rest_to_skip_ && !skip_rest(buffer)) return false;
     // Room for the carry (the head of a line, or at the start the bytes the
     // line reader had read ahead) and a stretch behind it.
-    const std::size_t needed = std::max(2 * chunk_bytes_, carry_.size() + chunk_bytes_);
-    if (buffer.capacity < needed) {
-      buffer.data = std::make_unique_for_overwrite<char[]>(needed);
-      buffer.capacity = needed;
-    }
+    make_room(buffer, std::max(2 * chunk_bytes_, carry_.size() + chunk_bytes_));
     char* const data = buffer.data.get();
     std::copy(carry_.begin(), carry_.end(), data);
     std::size_t size = carry_.size();
@@ -222,24 +262,43 @@ class ChunkSource {
       text = std::string_view(data, last_nl + 1);
       return true;
     }
-    // One line fills the whole stretch: keep its head and skip the rest.
+    // One line fills the whole stretch: its head alone, the rest skipped later.
     const std::size_t head = textio::long_line_head(width_);
-    const textio::LineRest rest =
-        textio::skip_line_rest(fd_, std::span<char>(data + head, buffer.capacity - head));
-    if (rest.error != 0) {
-      error_ = rest.error;
-      return false;
-    }
-    eof_ = !rest.found;
-    carry_.assign(data + head + rest.after, data + head + rest.filled);
     data[head] = '\n';
     text = std::string_view(data, head + 1);
+    rest_to_skip_ = true;
     return true;
   }
 
   [[nodiscard]] int error() const { return error_; }
 
+  // The stretch handed out last is the head of a line whose rest is still
+  // to be read past.
+  [[nodiscard]] bool rest_to_skip() const { return rest_to_skip_; }
+
  private:
+  static void make_room(StretchBuffer& buffer, std::size_t needed) {
+    if (buffer.capacity < needed) {
+      buffer.data = std::make_unique_for_overwrite<char[]>(needed);
+      buffer.capacity = needed;
+    }
+  }
+
+  // Skips the rest of a long line; what follows its line feed is carried.
+  bool skip_rest(StretchBuffer& buffer) {
+    rest_to_skip_ = false;
+    make_room(buffer, chunk_bytes_);
+    const textio::LineRest rest =
+        textio::skip_line_rest(fd_, std::span<char>(buffer.data.get(), buffer.capacity));
+    if (rest.error != 0) {
+      error_ = rest.error;
+      return false;
+    }
+    eof_ = !rest.found;
+    carry_.assign(buffer.data.get() + rest.after, buffer.data.get() + rest.filled);
+    return true;
+  }
+
   // Reads up to `count` bytes; 0 at the end of the file or on an error.
   std::size_t read_some(char* to, std::size_t count) {
     ssize_t n = 0;
@@ -256,6 +315,7 @@ class ChunkSource {
   std::size_t chunk_bytes_;
   std::vector<char> carry_;
   bool eof_ = false;
+  bool rest_to_skip_ = false;
   int error_ = 0;
 };
 
@@ -286,16 +346,51 @@ void append_lines(const std::vector<float>& values, std::vector<std::vector<floa
   }
 }
 
+// Room for the values of the rest of the window, so that the columns are
+// allocated once instead of doubling (and copying) their way past their
+// size. Judged from the values kept so far: by the bytes left in the file
+// (a regular one) at the bytes per value read so far, and by the time left
+// in the window at the values per time read so far, whichever is less. Only
+// a hint: the columns still grow past it, and when the memory for it cannot
+// be had the reading goes on without it.
+void reserve_for_rest(int fd, std::int64_t bytes_read, const TimeWindow& window, double start_time,
+                      double line_time, std::vector<std::vector<float>>& columns) {
+  const auto kept = static_cast<double>(columns.front().size());
+  double left = std::numeric_limits<double>::infinity();
+  struct stat info {};
+  const off_t at = ::lseek(fd, 0, SEEK_CUR);
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && at >= 0 && bytes_read > 0) {
+    // The file may have shrunk (or grown) since it was opened.
+    const auto bytes_left = static_cast<double>(std::max<off_t>(info.st_size - at, 0));
+    left = bytes_left * kept / static_cast<double>(bytes_read);
+  }
+  if (line_time > start_time) {
+    left = std::min(left, (window.last_time - line_time) * kept / (line_time - start_time));
+  }
+  const double wanted = kept + 1.02 * std::max(left, 0.0) + 1024.0;
+  if (!(wanted < static_cast<double>(kMostValues))) return;
+  const auto expected = static_cast<std::size_t>(wanted);
+  try {
+    for (auto& column : columns) {
+      if (expected > column.capacity()) column.reserve(expected);
+      prefer_huge_pages(column.data(), column.capacity() * sizeof(float));
+    }
+  } catch (const std::bad_alloc&) {
+    // Not enough memory for the estimate: the columns grow as they fill.
+  }
+}
+
 // Reads the lines after the first accepted one into `record`. Two stretches
 // at a time are read side by side on two threads and taken in file order, so
 // the values, the end of the window and the first unreadable line are exactly
-// those of a reading line by line. `line_time` follows the last data line.
+// those of a reading line by line; when the system refuses the second thread
+// they are read one after the other. `line_time` follows the last data line.
 textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
                                           std::int64_t lines_before, const LineRules& rules,
                                           const ReadTuning& tuning, Record& record,
                                           double& line_time) {
   ChunkSource source(fd, unread, tuning.chunk_bytes, rules.width);
-  const bool two_threads = tuning.two_threads && std::thread::hardware_concurrency() > 1;
+  bool two_threads = tuning.two_threads && std::thread::hardware_concurrency() > 1;
   StretchBuffer store_a;
   StretchBuffer store_b;
   ChunkResult ra;
@@ -303,8 +398,6 @@ textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
   std::vector<std::vector<float>>& out = record.columns;
   std::int64_t base = lines_before;
   std::int64_t bytes_seen = 0;
-  struct stat info {};
-  const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   bool reserved = false;
   ReadError error;
 
@@ -330,14 +423,33 @@ textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
     std::string_view a;
     std::string_view b;
     if (!source.next(store_a, a)) break;
-    const bool have_b = two_threads && source.next(store_b, b);
+    // The head of a long line goes alone: when it ends the reading, the rest
+    // of its line is never read.
+    const bool have_b = two_threads && !source.rest_to_skip() && source.next(store_b, b);
     ra.clear();
     rb.clear();
     const std::size_t room = kMostValues - out.front().size();
     if (have_b) {
-      std::thread other([&] { read_chunk(b, rules, room, rb); });
+      std::exception_ptr thrown;
+      std::jthread other;
+      try {
+        other = std::jthread([&] {
+          try {
+            read_chunk(b, rules, room, rb);
+          } catch (...) {
+            thrown = std::current_exception();
+          }
+        });
+      } catch (const std::system_error&) {
+        two_threads = false;  // no second thread to be had: read on this one
+      }
       read_chunk(a, rules, room, ra);
-      other.join();
+      if (other.joinable()) {
+        other.join();
+        if (thrown) std::rethrow_exception(thrown);
+      } else {
+        read_chunk(b, rules, room, rb);
+      }
     } else {
       read_chunk(a, rules, room, ra);
     }
@@ -352,21 +464,10 @@ textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
       }
       if (!take(rb, failed)) return done(failed);
     }
-    // Room for the rest of the file, judged by the lines of the first
-    // stretches, so that the columns are allocated once instead of doubling
-    // (and copying) their way past their size.
     bytes_seen += static_cast<std::int64_t>(a.size() + b.size());
-    if (sized && !reserved && base > lines_before) {
+    if (!reserved && base > lines_before) {
       reserved = true;
-      const double per_line =
-          static_cast<double>(bytes_seen) / static_cast<double>(base - lines_before);
-      const auto left = static_cast<double>(info.st_size - ::lseek(fd, 0, SEEK_CUR));
-      const auto expected =
-          out.front().size() + static_cast<std::size_t>(1.02 * left / per_line) + 1024;
-      for (auto& column : out) {
-        if (expected > column.capacity()) column.reserve(std::min(expected, kMostValues));
-        prefer_huge_pages(column.data(), column.capacity() * sizeof(float));
-      }
+      reserve_for_rest(fd, bytes_seen, rules.window, record.start_time, line_time, out);
     }
   }
   if (source.error() != 0) {
@@ -421,7 +522,7 @@ textio::Result<Record, ReadError> read_columns(textio::LineReader& lines, const 
       return stop(std::string("the file cannot be read: ") + std::strerror(lines.error()));
     }
     if (status == textio::LineReader::Status::end) break;
-    const Verdict verdict = rules.judge(line, values, why);
+    const Verdict verdict = rules.judge(line, lines.after_cut(), values, why);
     if (verdict == Verdict::skip) {
       if (textio::is_comment_line(line)) header.assign(line);
       continue;
@@ -439,7 +540,10 @@ textio::Result<Record, ReadError> read_columns(textio::LineReader& lines, const 
     }
     const std::size_t count = fields->size();
     rules.per_line = count > 2 ? count - 1 : 1;
-    if (!read_values(line, rules.per_line, values, why)) return stop(std::move(why));
+    if (!read_values(line, rules.per_line, values, why)) {
+      if (lines.after_cut() != '\n') why += " (" + rules.cut_text() + ")";
+      return stop(std::move(why));
+    }
     Layout layout;
     layout.columns = static_cast<int>(rules.per_line + 1);
     if (!header.empty()) layout.names = column_names(header, layout.columns);
@@ -453,6 +557,9 @@ textio::Result<Record, ReadError> read_columns(textio::LineReader& lines, const 
       }
       rules.columns.push_back(static_cast<std::size_t>(column));
     }
+    if (lines.after_cut() != '\n' && rules.cut_divides(line, lines.after_cut(), why)) {
+      return stop(std::move(why));
+    }
     rules.first = rules.columns.front() - 1;
     rules.several = rules.columns.size() > 1;
     record.columns.resize(rules.columns.size());
@@ -464,8 +571,13 @@ textio::Result<Record, ReadError> read_columns(textio::LineReader& lines, const 
   }
   if (accepted) {
     // The rest of the file is read in stretches.
-    const auto rest = read_rest(lines.descriptor(), lines.release_unread(), lines.line_number(),
-                                rules, tuning, record, line_time);
+    const std::string_view unread = lines.release_unread();
+    if (lines.error() != 0) {
+      line = {};
+      return stop(std::string("the file cannot be read: ") + std::strerror(lines.error()));
+    }
+    const auto rest = read_rest(lines.descriptor(), unread, lines.line_number(), rules, tuning,
+                                record, line_time);
     if (!rest) return textio::fail(rest.error());
     record.n_steps = static_cast<std::int64_t>(record.columns.front().size());
   }

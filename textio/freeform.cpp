@@ -18,9 +18,6 @@ constexpr bool is_digit(char c) {
 constexpr bool is_space(char c) {
   return c == ' ' || c == '\t';
 }
-constexpr bool ends_value(char c) {
-  return is_space(c) || c == ',' || c == '/';
-}
 constexpr bool is_exponent_letter(char c) {
   return c == 'E' || c == 'e' || c == 'D' || c == 'd';
 }

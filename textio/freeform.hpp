@@ -19,6 +19,11 @@ enum class ReadError {
   out_of_range,  // a real beyond the double range, or a whole number beyond 32 bits
 };
 
+// A blank, a tab, a comma or a slash ends a value in free form.
+[[nodiscard]] constexpr bool ends_value(char c) {
+  return c == ' ' || c == '\t' || c == ',' || c == '/';
+}
+
 // A short English description, for messages such as "cannot read ...: <what>".
 [[nodiscard]] std::string_view describe(ReadError error);
 

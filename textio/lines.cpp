@@ -56,16 +56,37 @@ bool LineReader::fill() {
 
 std::string_view LineReader::finish(std::string_view line) {
   ++line_number_;
+  after_cut_ = textio::after_cut(line, width_);
   return cut_line(line, width_);
 }
 
+bool LineReader::skip_rest() {
+  rest_to_skip_ = false;
+  const LineRest rest = skip_line_rest(fd_, std::span<char>(buffer_.get(), capacity_));
+  begin_ = rest.after;
+  end_ = rest.filled;
+  eof_ = !rest.found && rest.error == 0;
+  error_ = rest.error;
+  return error_ == 0;
+}
+
 std::string_view LineReader::release_unread() {
+  if (rest_to_skip_ && !skip_rest()) return {};
   const std::string_view unread(buffer_.get() + begin_, end_ - begin_);
   begin_ = end_;
   return unread;
 }
 
 LineReader::Status LineReader::next(std::string_view& line) {
+  if (rest_to_skip_ && !skip_rest()) return Status::error;
+  if (line_number_ == 0 && begin_ == 0) {
+    // Before the first line: a byte-order mark is not part of it.
+    while (end_ < kByteOrderMark.size() && fill()) {
+    }
+    if (std::string_view(buffer_.get(), end_).starts_with(kByteOrderMark)) {
+      begin_ = kByteOrderMark.size();
+    }
+  }
   std::size_t scanned = begin_;
   while (true) {
     const char* data = buffer_.get();
@@ -77,14 +98,10 @@ LineReader::Status LineReader::next(std::string_view& line) {
       return Status::line;
     }
     if (end_ - begin_ == capacity_) {
-      // A line longer than the buffer: keep its head, skip to its end.
+      // A line longer than the buffer: keep its head; its rest is skipped
+      // when the next line is asked for.
       long_line_.assign(data + begin_, long_line_head(width_));
-      const LineRest rest = skip_line_rest(fd_, std::span<char>(buffer_.get(), capacity_));
-      begin_ = rest.after;
-      end_ = rest.filled;
-      eof_ = !rest.found && rest.error == 0;
-      error_ = rest.error;
-      if (error_ != 0) return Status::error;
+      rest_to_skip_ = true;
       line = finish(long_line_);
       return Status::line;
     }

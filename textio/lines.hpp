@@ -34,11 +34,27 @@ inline constexpr std::size_t kLineWidth = 10000;
   return raw.substr(0, raw.size() < width ? raw.size() : width);
 }
 
+// The first character that cut_line cuts off, or a line feed when it cuts
+// nothing (a line never holds one).
+[[nodiscard]] constexpr char after_cut(std::string_view raw, std::size_t width) {
+  if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+  return raw.size() > width ? raw[width] : '\n';
+}
+
 // Of a line longer than a reader's buffer only this head is kept, the rest
-// skipped: one character more than the width, so that a carriage return at
-// the cut is never taken for the one before a line end.
+// skipped: two characters more than the width, so that the character after
+// the cut is known and a carriage return ending the head is never taken for
+// the one before a line end.
 [[nodiscard]] constexpr std::size_t long_line_head(std::size_t width) {
-  return width + 1;
+  return width + 2;
+}
+
+// The UTF-8 byte-order mark that some editors write at the start of a text.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The text without a byte-order mark at its start.
+[[nodiscard]] constexpr std::string_view without_byte_order_mark(std::string_view text) {
+  return text.starts_with(kByteOrderMark) ? text.substr(kByteOrderMark.size()) : text;
 }
 
 // Where skipping the rest of a long line ended.
@@ -55,8 +71,10 @@ struct LineRest {
 
 // Reads the lines of a file descriptor in large blocks. A line is handed out
 // without its line end; a carriage return just before the line feed belongs
-// to the line end. Lines longer than the width are cut, the rest skipped.
-// The last line needs no line feed.
+// to the line end. Lines longer than the width are cut; the rest of a line
+// longer than the block is skipped when the next line is asked for, so that
+// a caller who stops at such a line reads no further. A byte-order mark at
+// the start of the file is skipped. The last line needs no line feed.
 class LineReader {
  public:
   explicit LineReader(int fd, std::size_t width = kLineWidth, std::size_t block = 1 << 20);
@@ -75,18 +93,23 @@ class LineReader {
 
   // Number of the line handed out last, from 1.
   [[nodiscard]] std::int64_t line_number() const { return line_number_; }
+  // What the cut of the line handed out last left out (see textio::after_cut).
+  [[nodiscard]] char after_cut() const { return after_cut_; }
   // The error number of a failed read.
   [[nodiscard]] int error() const { return error_; }
 
   // The bytes read from the file but not yet handed out as lines, to be
   // taken over by another reader of the same descriptor; this reader then
-  // has nothing left. Valid until the next call.
+  // has nothing left. Valid until the next call. Empty after a read error
+  // (see error()).
   [[nodiscard]] std::string_view release_unread();
 
  private:
   // Reads more bytes behind the unread ones; false at the end of the file or on an error.
   bool fill();
   std::string_view finish(std::string_view line);
+  // Skips the rest of the long line handed out last; false on a read error.
+  bool skip_rest();
 
   int fd_;
   std::size_t width_;
@@ -99,7 +122,9 @@ class LineReader {
   bool eof_ = false;
   int error_ = 0;
   std::int64_t line_number_ = 0;
-  std::string long_line_;  // head of a line longer than the buffer
+  std::string long_line_;      // head of a line longer than the buffer
+  bool rest_to_skip_ = false;  // that line's rest is still to be skipped
+  char after_cut_ = '\n';
 };
 
 }  // namespace skaldur::textio

@@ -649,12 +649,72 @@ void add_hardening_rows(std::vector<Row>& rows) {
                    {"out", Is::has, selected("DNV     D   SEA_FREE   ")}}});
 }
 
+// Series reading hardening: a cut through a needed value, endless lines,
+// sparse tails and byte-order marks.
+
+// The worked example in column 1001: the time in 6 characters, 999 zeros and
+// the stress times 1000 in 10 characters each, so that the cut after 10 000
+// characters leaves " 300" of " 3000.0000".
+std::string series_in_column_1001() {
+  std::string text;
+  const std::string values = "305142603";
+  for (std::size_t t = 0; t < values.size(); ++t) {
+    text += "   " + std::to_string(t) + ".0";
+    for (int c = 0; c < 999; ++c)
+      text += "    0.0000";
+    text += " " + std::string(1, values[t]) + "000.0000\n";
+  }
+  return text;
+}
+
+void add_series_hardening_rows(std::vector<Row>& rows) {
+  rows.push_back({"CutThroughTheChosenColumn",
+                  script(with(kCatalogue, {{12, "1001"}})),
+                  2,
+                  {{"err", Is::has,
+                    "skaldur: series.txt, line 1: the line is cut at its 10000-character limit "
+                    "inside the value of column 1001"}},
+                  {{"series.txt", series_in_column_1001()}}});
+  rows.push_back(
+      {"CutThroughAnUnusedColumn",
+       script(with(kCatalogue, {{12, "2"}})),
+       0,
+       {{"out", Is::has, "\n      1001 Columns found ...\n\n" + kQ12 + steps(9, "8.000")}},
+       {{"series.txt", series_in_column_1001()}}});
+  // A line that never ends cannot be a data line once its head is read.
+  rows.push_back({"SeriesFileIsDevZero",
+                  script(with(kCatalogue, {{2, "/dev/zero"}}, {12})),
+                  2,
+                  {{"err", Is::has, "skaldur: /dev/zero, line 1: cannot read the time"}}});
+  // A byte-order mark before the answers, the series' header comment and the
+  // definition file's comment line is skipped.
+  const std::string mark = "\xEF\xBB\xBF";
+  rows.push_back({"ByteOrderMarksAreSkipped",
+                  mark + script(kDefinition),
+                  0,
+                  {{"out", Is::has, "\n User Defined SN-Curve         : Worked example curve\n"},
+                   {"plot.txt", Is::equals, golden("worked.plot")},
+                   {"year.txt", Is::equals, golden("worked.cycles-per-year")}},
+                  {{"series.txt", mark + kSeries}, {"curve.sn", mark + kCurve}}});
+}
+
+// 100 GB of NUL bytes (a sparse file) after the line that ends the window are
+// never read.
+TEST(SeriesReading, SparseTailAfterTheWindowIsNotRead) {
+  TempDir dir;
+  std::filesystem::resize_file(dir.write("series.txt", kSeries), std::uintmax_t{100} << 30);
+  const Outcome run = run_program(dir, script(with(kCatalogue, {{4, "5"}})));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find(steps(6, "6.000")), std::string::npos) << run.out;
+}
+
 std::vector<Row> all_rows() {
   std::vector<Row> rows;
   add_worked_rows(rows);
   add_dialogue_rows(rows);
   add_failure_rows(rows);
   add_hardening_rows(rows);
+  add_series_hardening_rows(rows);
   return rows;
 }
 

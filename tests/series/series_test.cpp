@@ -2,12 +2,18 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/temp_dir.hpp"
@@ -24,26 +30,38 @@ struct Outcome {
   Layout layout;  // as offered to the chooser; columns 0 when never asked
 };
 
-// Reads `content` choosing `columns`, or failing with `refusal` when it is set.
-Outcome read(const std::string& content, std::vector<int> columns, TimeWindow window = {},
-             const ReadTuning& tuning = {}, const std::string& refusal = {}) {
-  skaldur::testing::TempDir dir;
-  const std::string path = dir.write("series", content);
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  textio::LineReader lines(fd);
+// Reads the file `fd` choosing `columns` (or failing with `refusal`), and
+// calls `on_choice` when the columns are chosen.
+Outcome read_fd(int fd, std::vector<int> columns, TimeWindow window = {},
+                const ReadTuning& tuning = {}, const std::string& refusal = {},
+                std::size_t block = std::size_t{1} << 20,
+                const std::function<void()>& on_choice = {}) {
+  textio::LineReader lines(fd, textio::kLineWidth, block);
   Outcome o;
   auto result = read_columns(
       lines, window,
       [&](const Layout& layout) -> textio::Result<std::vector<int>, std::string> {
         o.layout = layout;
+        if (on_choice) on_choice();
         if (!refusal.empty()) return textio::fail(refusal);
         return columns;
       },
       tuning);
-  ::close(fd);
   o.ok = result.ok();
   if (o.ok) o.record = std::move(result).value();
   if (!o.ok) o.error = result.error();
+  return o;
+}
+
+// Reads `content` choosing `columns`, or failing with `refusal` when it is set.
+Outcome read(const std::string& content, std::vector<int> columns, TimeWindow window = {},
+             const ReadTuning& tuning = {}, const std::string& refusal = {},
+             std::size_t block = std::size_t{1} << 20) {
+  skaldur::testing::TempDir dir;
+  const std::string path = dir.write("series", content);
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  Outcome o = read_fd(fd, std::move(columns), window, tuning, refusal, block);
+  ::close(fd);
   return o;
 }
 
@@ -207,7 +225,8 @@ TEST(read_columns, HeaderNames) {
       {"#time a b\n\n$ t  x   y \n-1 0 0\n0 1 2\n", {"t", "x", "y"}},  // after the window's start
       {"# t x y\n# t x\n0 1 2\n", {}},                                 // the last one counts
       {"0 1 2\n# t x y\n1 2 3\n", {}},                                 // only those before
-      {"# t\tx y\n0 1 2\n", {}},  // the blank separates, as in the data
+      {"# t\tx y\n0 1 2\n", {}},                          // the blank separates, as in the data
+      {"\xEF\xBB\xBF# t x y\n0 1 2\n", {"t", "x", "y"}},  // a byte-order mark is not read
   };
   for (const auto& row : rows) {
     const Outcome o = read(row.content, {2}, {0.0, 1e30});
@@ -235,6 +254,207 @@ TEST(read_columns, Refusals) {
     EXPECT_EQ(o.error.line, row.line) << row.content;
     EXPECT_EQ(o.error.what.substr(0, row.what.size()), row.what) << row.content;
   }
+}
+
+// A line longer than the 10 000-character limit is read through its first
+// 10 000 characters. When the cut divides a chosen stress of an accepted
+// line, its front would be taken for the number: the reading stops there.
+// A cut through the time leaves too few values, and a line with too few
+// says that it was cut. Whatever the blocks and stretches the line is read in.
+TEST(read_columns, CutLines) {
+  // The time (6 characters), 999 zeros of 10 characters and a stress of about
+  // 5000 whose cut leaves " 500".
+  std::string wide;
+  for (int t = 0; t < 4; ++t) {
+    char time[16];
+    std::snprintf(time, sizeof time, "%6.1f", t * 1.0);
+    wide += time;
+    for (int c = 0; c < 999; ++c)
+      wide += "    0.0000";
+    wide += t % 2 == 0 ? " 5000.0000\n" : " 4000.0000\n";
+  }
+  const std::string blanks(9998, ' ');
+  const struct {
+    std::string content;
+    std::vector<int> columns;
+    TimeWindow window;
+    std::int64_t line;  // 0: read, n_steps lines
+    std::string what;
+  } rows[] = {
+      {wide,
+       {1001},
+       {},
+       1,
+       "the line is cut at its 10000-character limit inside the value of column 1001"},
+      {wide, {2, 1001}, {}, 1, "inside the value of column 1001"},
+      {wide, {2}, {}, 0, "4"},  // the divided value is not used
+      {wide, {2}, {1.0, 2.0}, 0, "2"},
+      {"0 1\n" + blanks + "1.5 3\n",
+       {2},
+       {},
+       2,
+       "the line holds fewer numbers than the time and 1 stress value (the line is cut at its "
+       "10000-character limit)"},
+      // The stress of an early line is not needed; of an accepted line it is.
+      {"0" + blanks + "12.5\n1 5\n2 6\n", {2}, {1.0, 1e30}, 0, "2"},
+      {"0 5\n1" + blanks + "12.5\n2 6\n", {2}, {}, 2, "inside the value of column 2"},
+      // Fewer values than the first line: the message says that the line was cut.
+      {"0 1 2\n1" + blanks + " 2 3\n",
+       {2},
+       {},
+       2,
+       "the line holds fewer numbers than the time and 2 stress values (the line is cut at its "
+       "10000-character limit)"},
+      // A cut after a value or inside a blank divides nothing.
+      {"0 1\n1 " + std::string(9996, ' ') + "2 3\n2 5\n", {2}, {}, 0, "3"},
+  };
+  for (const auto& row : rows) {
+    for (const auto& [tuning, block] : {std::pair{ReadTuning{}, std::size_t{1} << 20},
+                                        std::pair{ReadTuning{0, true}, std::size_t{64}},
+                                        std::pair{ReadTuning{0, false}, std::size_t{10003}}}) {
+      const Outcome o = read(row.content, row.columns, row.window, tuning, {}, block);
+      const std::string at = row.content.substr(0, 20) + " block " + std::to_string(block);
+      if (row.line == 0) {
+        ASSERT_TRUE(o.ok) << at << ": " << o.error.what;
+        EXPECT_EQ(std::to_string(o.record.n_steps), row.what) << at;
+        continue;
+      }
+      ASSERT_FALSE(o.ok) << at;
+      EXPECT_EQ(o.error.line, row.line) << at;
+      EXPECT_NE(o.error.what.find(row.what), std::string::npos) << at << ": " << o.error.what;
+      EXPECT_LE(o.error.text.size(), textio::kLineWidth) << at;
+    }
+  }
+}
+
+// Writes `head` and then NUL bytes without end into a pipe, until its
+// reading end is closed.
+class EndlessPipe {
+ public:
+  explicit EndlessPipe(std::string head) {
+    std::signal(SIGPIPE, SIG_IGN);
+    int ends[2];
+    if (::pipe(ends) != 0) throw std::runtime_error("pipe failed");
+    read_end_ = ends[0];
+    writer_ = std::thread([head = std::move(head), fd = ends[1]] {
+      const std::string zeros(1 << 16, '\0');
+      bool open = ::write(fd, head.data(), head.size()) == static_cast<ssize_t>(head.size());
+      while (open)
+        open = ::write(fd, zeros.data(), zeros.size()) > 0;
+      ::close(fd);
+    });
+  }
+  ~EndlessPipe() {
+    ::close(read_end_);
+    writer_.join();
+  }
+  EndlessPipe(const EndlessPipe&) = delete;
+  EndlessPipe& operator=(const EndlessPipe&) = delete;
+  [[nodiscard]] int fd() const { return read_end_; }
+
+ private:
+  int read_end_;
+  std::thread writer_;
+};
+
+// A line that never ends (NUL bytes as from /dev/zero) stops the reading once
+// its head cannot be a data line, and a reading whose window has ended reads
+// no further: neither waits for the line end.
+TEST(read_columns, EndlessLinesEndTheReading) {
+  const struct {
+    std::string head;
+    TimeWindow window;
+    std::int64_t line;  // 0: read, n_steps lines
+    std::int64_t steps;
+  } rows[] = {
+      {"", {}, 1, 0},
+      {"0 1\n1 2\n", {}, 3, 0},
+      {"0 1\n1 2\n9 3\n", {0.0, 5.0}, 0, 2},
+      {"0 1\n", {0.0, -1.0}, 0, 0},
+  };
+  for (const auto& row : rows) {
+    for (const ReadTuning tuning : {ReadTuning{}, ReadTuning{0, true}, ReadTuning{0, false}}) {
+      const EndlessPipe pipe(row.head);
+      const Outcome o = read_fd(pipe.fd(), {2}, row.window, tuning);
+      ASSERT_EQ(o.ok, row.line == 0) << row.head << tuning.chunk_bytes << o.error.what;
+      if (o.ok) {
+        EXPECT_EQ(o.record.n_steps, row.steps) << row.head;
+      } else {
+        EXPECT_EQ(o.error.line, row.line) << row.head;
+        EXPECT_NE(o.error.what.find("cannot read the time"), std::string::npos) << o.error.what;
+      }
+    }
+  }
+}
+
+// A file that changes size while it is read is read as it is found; room is
+// set aside for what the rest of the file and the window can hold, never for
+// more (a 100 GB sparse file with a short window, a file cut short).
+TEST(read_columns, FileSizeChangesAndRoom) {
+  constexpr int kLines = 1 << 17;  // 2 MiB of 16-byte lines
+  std::string record;
+  for (int i = 0; i < kLines; ++i) {
+    char line[32];
+    std::snprintf(line, sizeof line, "%7d %7d\n", i, i % 7);
+    record += line;
+  }
+  constexpr off_t kHundredGigabytes = off_t{100} << 30;
+  const struct {
+    const char* name;
+    off_t size_when_chosen;  // -1: as written; the file as written once more behind it
+    off_t size_at_start;
+    TimeWindow window;
+    std::int64_t steps;
+  } rows[] = {
+      {"cut to nothing", 0, 0, {}, kLines / 2},  // the first megabyte was read already
+      {"cut to 1.5 MiB", 3 << 19, 0, {}, 3 * kLines / 4},
+      {"grown to twice", -1, 0, {}, 2 * kLines},
+      {"sparse tail, short window", 0, kHundredGigabytes, {0.0, 100000.0}, 100001},
+  };
+  for (const auto& row : rows) {
+    for (const ReadTuning tuning : {ReadTuning{}, ReadTuning{1 << 16, false}}) {
+      skaldur::testing::TempDir dir;
+      const std::string path = dir.write("series", record);
+      if (row.size_at_start > 0)
+        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(row.size_at_start));
+      const int fd = ::open(path.c_str(), O_RDONLY);
+      const Outcome o = read_fd(fd, {2}, row.window, tuning, {}, std::size_t{1} << 20, [&] {
+        if (row.size_at_start > 0) return;
+        if (row.size_when_chosen >= 0) {
+          std::filesystem::resize_file(path, static_cast<std::uintmax_t>(row.size_when_chosen));
+        } else {
+          std::ofstream(path, std::ios::app | std::ios::binary) << record;
+        }
+      });
+      ::close(fd);
+      ASSERT_TRUE(o.ok) << row.name << ": " << o.error.what;
+      EXPECT_EQ(o.record.n_steps, row.steps) << row.name;
+      EXPECT_LT(o.record.columns[0].capacity(), 4 * static_cast<std::size_t>(kLines)) << row.name;
+    }
+  }
+}
+
+// When the system refuses the second reading thread, the stretches are read
+// one after the other, with the same result. (A default thread stack larger
+// than the address space makes every new thread fail.)
+TEST(read_columns, SecondThreadRefused) {
+  std::string record;
+  for (int i = 0; i < 30000; ++i)
+    record += std::to_string(i) + " " + std::to_string(i % 13) + "\n";
+  const Outcome expected = reference(record, 2, {});
+  ASSERT_EQ(expected.record.n_steps, 30000);
+  pthread_attr_t saved;
+  pthread_attr_t huge;
+  ASSERT_EQ(pthread_getattr_default_np(&saved), 0);
+  ASSERT_EQ(pthread_attr_init(&huge), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&huge, std::size_t{1} << 60), 0);
+  ASSERT_EQ(pthread_setattr_default_np(&huge), 0);
+  const Outcome got = read(record, {2}, {}, ReadTuning{0, true}, {}, 64);
+  ASSERT_EQ(pthread_setattr_default_np(&saved), 0);
+  pthread_attr_destroy(&huge);
+  pthread_attr_destroy(&saved);
+  ASSERT_TRUE(got.ok) << got.error.what;
+  EXPECT_EQ(got.record.columns, expected.record.columns);
 }
 
 }  // namespace

@@ -174,6 +174,7 @@ Lines read_all(const std::string& content, std::size_t block) {
   std::string_view line;
   while (reader.next(line) == LineReader::Status::line) {
     lines.emplace_back(line);
+    if (reader.after_cut() != '\n') lines.back() += "|" + std::string(1, reader.after_cut());
     EXPECT_EQ(reader.line_number(), static_cast<std::int64_t>(lines.size()));
   }
   ::close(fd);
@@ -187,13 +188,21 @@ TEST(LineReader, Rows) {
       {"a\r\n\nb", {"a", "", "b"}},
       {"a\rb\n", {"a\rb"}},
       {"a\r", {"a"}},
-      {"0123456789abc\r\nx\n", {"0123456789", "x"}},
+      {"0123456789abc\r\nx\n", {"0123456789|a", "x"}},
+      {"0123456789\r\n0123456789\r\r\n", {"0123456789", "0123456789|\r"}},
       {std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
-      {"first\n" + long_line + "\nlast\n", {"first", "xxxxxxxxxx", "last"}},
-      {long_line, {"xxxxxxxxxx"}},
+      {"first\n" + long_line + "\nlast\n", {"first", "xxxxxxxxxx|x", "last"}},
+      {long_line, {"xxxxxxxxxx|x"}},
+      // A byte-order mark at the start of the file only is skipped.
+      {"\xEF\xBB\xBF"
+       "0123456789abc\n\xEF\xBB\xBFx",
+       {"0123456789|a", "\xEF\xBB\xBFx"}},
+      {"\xEF\xBB\xBF", {}},
+      {"\xEF\xBBx\n", {"\xEF\xBBx"}},
   };
   // Every block size, down to the smallest, gives the same lines of at most
-  // 10 characters; lines longer than the block are cut and the rest skipped.
+  // 10 characters; lines longer than the block are cut and the rest skipped,
+  // and what the cut leaves out starts with the same character.
   for (const auto& [content, expected] : rows) {
     for (std::size_t block : {1u, 3u, 12u, 4096u, 1u << 20})
       EXPECT_EQ(read_all(content, block), expected) << content.substr(0, 20) << " block " << block;
