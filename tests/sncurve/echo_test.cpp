@@ -41,26 +41,16 @@ std::string echo(std::span<const double> record) {
   return print.str();
 }
 
-TEST(SNECHO, TwoSegmentCurveLineByLine) {
-  // Segment 1 breaks at (10^12.164 / 1e7)^(1/3) = 52.642.
-  const double record[] = {1, 6,   1,       2, 3, 4,      9,  15,   12.164f,
-                           3, 1e7, 15.606f, 5, 0, 52.63f, 25, 0.2f, 0};
-  EXPECT_EQ(echo(record),
-            " \n"
-            "'    nSNlin  nParPerLin  nFixPar \n"
-            "         2         3         4\n"
-            "'                                         Line Segment  1\n"
-            "'  LogA        m         nBreak  \n"
-            "    12.164     3.000   1.000E+07\n"
-            "'                                         Line Segment  2\n"
-            "'  LogA        m         nBreak  \n"
-            "    15.606     5.000   0.000E+00\n"
-            "'                                         Fixed Parameters\n"
-            "'  SigBreak    thick     k     .....  \n"
-            "    52.630    25.000     0.200     0.000\n"
-            "\n"
-            " Computed SigBreak:     52.642\n"
-            "\n");
+// The whole echo of one-segment curves is in the program's golden print
+// files, and the value lines of all catalogue curves in its echo golden.
+// Left: the heading of a second segment, and fixed parameters beyond a line.
+TEST(SNECHO, SegmentsAndFixedParameterLines) {
+  const double record[] = {1, 6,   1,      2, 3, 4,     9,  15,  12.164,
+                           3, 1e7, 15.606, 5, 0, 52.63, 25, 0.2, 0};
+  EXPECT_NE(echo(record).find("    12.164     3.000   1.000E+07\n'" + std::string(41, ' ') +
+                              "Line Segment  2\n'  LogA        m         nBreak  \n"),
+            std::string::npos)
+      << echo(record);
   // Seven fixed parameters: five to a line.
   EXPECT_TRUE(echo(std::vector<double>{2, 1, 1, 1, 3, 7, 9, 12, 12, 3, 0, 1, 2, 3, 4, 5, 6, 7})
                   .ends_with(".....  \n     1.000     2.000     3.000     4.000     5.000\n"
