@@ -17,8 +17,6 @@
 namespace skaldur::damage {
 namespace {
 
-const double kNaN = std::nan("");
-
 // Series 3, 0, 5, 1, 4, 2, 6, 0, 3 and its turning points:
 //
 //   6 |                      6
@@ -80,8 +78,7 @@ TEST(DMG02, Damage) {
 }
 
 TEST(DMG02, BlocksAsked) {
-  const std::pair<double, int> rows[] = {{0, 500}, {-3, 500},  {501, 500},  {1, 1},
-                                         {2.5, 3}, {0.4, 500}, {kNaN, 500}, {1e300, 500}};
+  const std::pair<double, int> rows[] = {{0, 500}, {-3, 500}, {501, 500}, {1, 1}, {2.5, 3}};
   for (const auto& [asked, used] : rows) {
     const Outcome r = run(kWorked, record(2), asked);
     // Two full and two half cycles, wherever they fall.
@@ -96,8 +93,6 @@ TEST(DMG02, BlocksAsked) {
   EXPECT_NEAR(run(kWorked, record(2), 1).dmg_out.damage, one, 1e-12 * one);
 }
 
-// Nothing to count is no failure: status 0, and nothing written at all. After
-// a failure only the messages are written.
 // The run hands the series' own storage over as the work array: the turning
 // points are written behind the values still to be read.
 TEST(DMG02, WorkArrayMayBeTheSeriesItself) {
@@ -156,43 +151,6 @@ TEST(DMG02, HoldingAValueChangesNothing) {
     counted += a.status == 0 && a.dmg_out.n_cycles > 0;
   }
   EXPECT_GT(counted, 1500);
-}
-
-TEST(DMG02, OutputsKeptWhenNothingIsComputed) {
-  const std::string too_short = "\n  *** ERROR IN RAINFLW ***\n\n      Too short time series\n";
-  const std::string dmg02 = "\n  *** ERROR IN DMG02 ***\n      Error return from ";
-  const std::tuple<std::vector<float>, double, int, std::string> rows[] = {
-      {{}, 2, 0, ""},
-      {{2, 2, 2, 2}, 2, 0, ""},
-      // Two swings give the turning points 10, 0, 10: too few to count.
-      {{0, 10, 0, 10, 0}, 2, -1, too_short + dmg02 + "TSRAIN2 \n"},
-      {kWorked, 3, -1, "\n  *** ERROR IN DMG02A ***\n" + dmg02 + "DMG02A  \n"},
-  };
-  for (const auto& [series, code, status, message] : rows) {
-    const Outcome r = run(series, record(code), 6);
-    EXPECT_EQ(std::make_tuple(r.status, r.print, r.dmg_out.damage, r.dmg_out.n_cycles,
-                              r.dmg_out.ts_range, r.block_opt.n_blocks, r.block_opt.bloc_len),
-              std::make_tuple(status, message, -1.0, -2.0, -3.0, 6.0, -5.0));
-    if (status == 0) {
-      EXPECT_EQ(r.hist, std::vector<float>(500, -7.0f));
-    }
-  }
-}
-
-// What DMG02 leaves out: with nothing counted the blocks as asked and no
-// histogram; the failing routine named. (DMG02's tests above run assess.)
-TEST(assess, Rows) {
-  const auto flat = assess(std::vector<float>{2, 2, 2}, record(2), {0.0, 1.0}, {1.0, 7});
-  ASSERT_TRUE(flat.ok());
-  EXPECT_EQ(std::make_tuple(flat->damage, flat->n_cycles, flat->n_blocks, flat->bloc_len,
-                            flat->hist.size()),
-            std::make_tuple(0.0, 0.0, 7.0, 0.0, std::size_t{0}));
-
-  const std::pair<std::vector<float>, double> failing[] = {{{0, 10, 0}, 2}, {kWorked, 3}};
-  std::vector<std::string> routines;
-  for (const auto& [series, code] : failing)
-    routines.push_back(assess(series, record(code), {0.0, 1.0}, {1.0, 6}).error().routine);
-  EXPECT_EQ(routines, (std::vector<std::string>{"TSRAIN2", "DMG02A"}));
 }
 
 TEST(yearly_factor, Rows) {

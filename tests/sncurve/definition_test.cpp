@@ -9,7 +9,6 @@
 #include <tuple>
 #include <vector>
 
-#include "sncurve/echo.hpp"
 #include "sncurve/record.hpp"
 #include "support/temp_dir.hpp"
 
@@ -47,32 +46,16 @@ std::vector<double> expect(std::vector<double> values) {
   return values;
 }
 
-// Comment lines, an empty line, the title, the counts, two segments and the
-// fixed parameters.
-const std::string kExample =
-    "$ NORSOK D in air, typed in by hand\n# counts: nSNlin nParPerLin nFixPar\n\n"
-    "! segments from the high-stress end\nD-curve  in air   \n2 3 4\n"
-    "12.164 3 1.0E7\n15.606 5 0\n52.63 25 0.2 0\n";
-
-TEST(ReadDefinition, WorkedExampleFillsTheRecordAndEchoes) {
-  const Outcome o = read(kExample);
-  ASSERT_TRUE(o.ok) << o.error.what;
-  EXPECT_EQ(o.record, expect({2, 1, 1, 2, 3, 4, 9, 15,  //
-                              12.164, 3, 1.0e7, 15.606, 5, 0, 52.63, 25, 0.2, 0}));
-  EXPECT_EQ(o.title, "D-curve  in air   ");
-  EXPECT_EQ(o.console, "\n User Defined SN-Curve         : D-curve  in air\n");
-  // (10^12.164 / 1e7)^(1/3) = 10^1.721333 = 52.6421
-  std::ostringstream print;
-  SNECHO(o.record, print);
-  EXPECT_NE(print.str().find("\n Computed SigBreak:     52.642\n"), std::string::npos);
-}
-
 // Each row is a complete file, the record it gives from position 1, and the
 // title.
-TEST(ReadDefinition, CommentsBlankLinesAndTitles) {
+TEST(ReadDefinition, Records) {
   const std::tuple<std::string, std::vector<double>, std::string> rows[] = {
-      // A comment line and a line of blanks before the segment.
-      {"T\n1 3 1\n' c\n     \n12 3 0\n50\n", {2, 1, 1, 1, 3, 1, 9, 12, 12, 3, 0, 50}, "T"},
+      // Comment lines of each kind, an empty line and a line of blanks; two
+      // segments and the fixed parameters behind them.
+      {"$ NORSOK D\n# counts\n\n! from the top\nD-curve  in air   \n2 3 4\n' c\n     \n"
+       "12.164 3 1.0E7\n15.606 5 0\n52.63 25 0.2 0\n",
+       {2, 1, 1, 2, 3, 4, 9, 15, 12.164, 3, 1.0e7, 15.606, 5, 0, 52.63, 25, 0.2, 0},
+       "D-curve  in air   "},
       // Values beyond those read, and lines after the fixed line, are ignored.
       {"T\n1 3 2\n12 3 0 99\n50 25 77\nword\n", {2, 1, 1, 1, 3, 2, 9, 12, 12, 3, 0, 50, 25}, "T"},
       // A title of digits; # starts a comment, a blank then an apostrophe data.
@@ -80,7 +63,6 @@ TEST(ReadDefinition, CommentsBlankLinesAndTitles) {
       {"#Title\n 'Title\n0 3 1\n50", {2, 1, 1, 0, 3, 1, 9, 9, 50}, " 'Title"},
       // nFixPar 0: the file may end after the segments, and a line there is
       // never read.
-      {"T\n1 3 0\n12 3 0\n", {2, 1, 1, 1, 3, 0, 9, 12, 12, 3, 0}, "T"},
       {"T\n1 3 0\n12 3 0\nword\n", {2, 1, 1, 1, 3, 0, 9, 12, 12, 3, 0}, "T"},
       // The title keeps its first 256 characters.
       {std::string(255, 'a') + "bc\n0 3 0\n",
@@ -92,6 +74,14 @@ TEST(ReadDefinition, CommentsBlankLinesAndTitles) {
     EXPECT_EQ(std::tie(o.ok, o.record, o.title), std::make_tuple(true, expect(record), title))
         << content << ": " << o.error.what;
   }
+  // 8 + 3 x 7 + 1 = 30: the last fixed parameter lands in position 30. A
+  // record of 17 values cannot hold 2 segments and 4 fixed parameters, and
+  // nothing is written past it.
+  const std::string seven = "11 3 0\n12 3 0\n13 3 0\n14 3 0\n15 3 0\n16 3 0\n17 3 0\n";
+  EXPECT_EQ(read("T\n7 3 1\n" + seven + "99\n").record[29], 99.0);
+  const Outcome small = read(std::get<0>(rows[0]), 17);
+  EXPECT_NE(small.error.what.find("needs 18 values"), std::string::npos) << small.error.what;
+  EXPECT_EQ(small.record, std::vector<double>(17, kUntouched));
 }
 
 TEST(ReadDefinition, Refusals) {
@@ -128,22 +118,6 @@ TEST(ReadDefinition, Refusals) {
   const Outcome o = read("Bad curve\n-1 3 0\n");
   EXPECT_EQ(o.error.text, "-1 3 0");
   EXPECT_EQ(o.console, "\n User Defined SN-Curve         : Bad curve\n");
-}
-
-TEST(ReadDefinition, WritesNothingOfARefusedLineAndNothingPastTheRecord) {
-  // Refused counts write no header; a refused segment 2 keeps segment 1; a
-  // fixed-parameter line short of values writes none of them.
-  EXPECT_EQ(read("T\n8 3 0\n").record, expect({}));
-  EXPECT_EQ(read("T\n2 3 1\n12 3 1e7\n15 -5 0\n").record,
-            expect({2, 1, 1, 2, 3, 1, 9, 15, 12, 3, 1e7}));
-  EXPECT_EQ(read("T\n0 3 3\n1 2\n").record, expect({2, 1, 1, 0, 3, 3, 9, 9}));
-  // 8 + 3 x 7 + 1 = 30: the last fixed parameter lands in position 30.
-  const std::string seven = "11 3 0\n12 3 0\n13 3 0\n14 3 0\n15 3 0\n16 3 0\n17 3 0\n";
-  EXPECT_EQ(read("T\n7 3 1\n" + seven + "99\n").record[29], 99.0);
-  // A record of 17 values cannot hold 2 segments and 4 fixed parameters.
-  const Outcome small = read(kExample, 17);
-  EXPECT_NE(small.error.what.find("needs 18 values"), std::string::npos) << small.error.what;
-  EXPECT_EQ(small.record, std::vector<double>(17, kUntouched));
 }
 
 }  // namespace
