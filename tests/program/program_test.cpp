@@ -274,13 +274,14 @@ std::string selected(const std::string& name) {
 }
 
 // Every value after the time repeated: `columns` - 1 columns of the worked example.
-std::string worked_series_in_columns(std::size_t columns) {
+// Each value may end in `tail`.
+std::string worked_series_in_columns(std::size_t columns, const std::string& tail = "") {
   std::string text;
   const std::string values = "305142603";
   for (std::size_t t = 0; t < values.size(); ++t) {
     text += std::to_string(t);
     for (std::size_t c = 1; c < columns; ++c)
-      text.append({' ', values[t]});
+      text.append(" ").append(1, values[t]).append(tail);
     text += '\n';
   }
   return text;
@@ -411,6 +412,8 @@ void add_failure_rows(std::vector<Row>& rows) {
       {"StressBeyondSinglePrecision", "0 1e39\n",
        "line 1: the stress of column 2 is beyond the single-precision range"},
       {"NulByteInSeries", "0 3\n1 0\n2 \0\n"s, "line 3: cannot read stress value 1 '?'"},
+      {"BytesBeyondAsciiAreShownAsQuestionMarks", "0 1\n1 \xc3\xbc\n",
+       "line 2: cannot read stress value 1 '\?\?'"},
       {"LineThatEndsTheWindowIsRead", "0 1\n9 x\n", "line 2: cannot read stress value 1 'x'",
        with(kCatalogue, {{4, "5"}})},
   };
@@ -526,12 +529,6 @@ void add_hardening_rows(std::vector<Row>& rows) {
                   {{"err", Is::has, "question 1 (\"Give output file for misc print\") is longer"}},
                   {},
                   {.input = "< /dev/zero"}});
-  rows.push_back(
-      {"BytesBeyondAsciiAreShownAsQuestionMarks",
-       script(kCatalogue),
-       2,
-       {{"err", Is::has, "skaldur: series.txt, line 2: cannot read stress value 1 '\?\?'"}},
-       {{"series.txt", "0 1\n1 \xc3\xbc\n"}}});
   // At an SCF of 1e110 the ranges' S^-m underflows to 0: a cycle's damage is
   // infinite and an empty block's 0 x infinity makes the Miner sum NaN. The
   // lines show NaN as the rules format it, and the run fails.
@@ -561,30 +558,16 @@ void add_hardening_rows(std::vector<Row>& rows) {
 // Series reading hardening: a cut through a needed value, endless lines,
 // sparse tails and byte-order marks.
 
-// The worked example in column 1001: the time in 6 characters, 999 zeros and
-// the stress times 1000 in 10 characters each, so that the cut after 10 000
-// characters leaves " 300" of " 3000.0000".
-std::string series_in_column_1001() {
-  std::string text;
-  const std::string values = "305142603";
-  for (std::size_t t = 0; t < values.size(); ++t) {
-    text += "   " + std::to_string(t) + ".0";
-    for (int c = 0; c < 999; ++c)
-      text += "    0.0000";
-    text += " " + std::string(1, values[t]) + "000.0000\n";
-  }
-  return text;
-}
-
 void add_series_hardening_rows(std::vector<Row>& rows) {
+  // The time and 2 499 values of 4 characters are whole, and " 3." of the
+  // next one is cut off.
   rows.push_back({"CutThroughTheChosenColumn",
-                  script(with(kCatalogue, {{12, "1001"}})),
+                  script(with(kCatalogue, {{12, "2501"}})),
                   2,
                   {{"err", Is::has,
                     "skaldur: series.txt, line 1: the line is cut at its 10000-character limit "
-                    "inside the value of column 1001"}},
-                  {{"series.txt", series_in_column_1001()}}});
-  // A line that never ends cannot be a data line once its head is read.
+                    "inside the value of column 2501"}},
+                  {{"series.txt", worked_series_in_columns(3000, ".0")}}});
   // Enormous input stays within bounds: only the first 10 000 characters of a
   // line are kept.
   rows.push_back(
