@@ -28,11 +28,10 @@ struct Outcome {
   Layout layout;  // as offered to the chooser; columns 0 when never asked
 };
 
-// Reads the file `fd` choosing `columns` (or failing with `refusal`), and
-// calls `on_choice` when the columns are chosen.
+// Reads the file `fd` choosing `columns`, and calls `on_choice` when the
+// columns are chosen.
 Outcome read_fd(int fd, std::vector<int> columns, TimeWindow window = {},
-                const ReadTuning& tuning = {}, const std::string& refusal = {},
-                std::size_t block = std::size_t{1} << 20,
+                const ReadTuning& tuning = {}, std::size_t block = std::size_t{1} << 20,
                 const std::function<void()>& on_choice = {}) {
   textio::LineReader lines(fd, textio::kLineWidth, block);
   Outcome o;
@@ -41,7 +40,6 @@ Outcome read_fd(int fd, std::vector<int> columns, TimeWindow window = {},
       [&](const Layout& layout) -> textio::Result<std::vector<int>, std::string> {
         o.layout = layout;
         if (on_choice) on_choice();
-        if (!refusal.empty()) return textio::fail(refusal);
         return columns;
       },
       tuning);
@@ -51,14 +49,13 @@ Outcome read_fd(int fd, std::vector<int> columns, TimeWindow window = {},
   return o;
 }
 
-// Reads `content` choosing `columns`, or failing with `refusal` when it is set.
+// Reads `content` choosing `columns`.
 Outcome read(const std::string& content, std::vector<int> columns, TimeWindow window = {},
-             const ReadTuning& tuning = {}, const std::string& refusal = {},
-             std::size_t block = std::size_t{1} << 20) {
+             const ReadTuning& tuning = {}, std::size_t block = std::size_t{1} << 20) {
   skaldur::testing::TempDir dir;
   const std::string path = dir.write("series", content);
   const int fd = ::open(path.c_str(), O_RDONLY);
-  Outcome o = read_fd(fd, std::move(columns), window, tuning, refusal, block);
+  Outcome o = read_fd(fd, std::move(columns), window, tuning, block);
   ::close(fd);
   return o;
 }
@@ -229,33 +226,12 @@ TEST(read_columns, HeaderNames) {
   }
 }
 
-// Where and why the reading stops: the chooser's answers are checked.
-TEST(read_columns, Refusals) {
-  const struct {
-    std::string content;
-    std::vector<int> columns;
-    std::string refusal;
-    std::int64_t line;
-    std::string what;
-  } rows[] = {
-      {"0 1 2\n1 2 1e39\n", {2, 3}, "", 2, "the stress of column 3 is beyond the single-precision"},
-      {"\n0 1 2\n", {2}, "no thanks", 2, "no thanks"},
-      {"0 1 2\n", {2, 4}, "", 1, "column 4 is not one of the stress columns 2 to 3"},
-  };
-  for (const auto& row : rows) {
-    const Outcome o = read(row.content, row.columns, {}, {}, row.refusal);
-    ASSERT_FALSE(o.ok) << row.content;
-    EXPECT_EQ(o.error.line, row.line) << row.content;
-    EXPECT_EQ(o.error.what.substr(0, row.what.size()), row.what) << row.content;
-  }
-}
-
-// A line longer than the 10 000-character limit is read through its first
-// 10 000 characters. When the cut divides a chosen stress of an accepted
-// line, its front would be taken for the number: the reading stops there.
-// A cut through the time leaves too few values, and a line with too few
-// says that it was cut. Whatever the blocks and stretches the line is read in.
-TEST(read_columns, CutLines) {
+// Where and why the reading stops. A line longer than the 10 000-character
+// limit is read through its first 10 000 characters. When the cut divides a chosen stress of an
+// accepted line, its front would be taken for the number: the reading stops there. A cut through
+// the time leaves too few values, and a line with too few says that it was cut. Whatever the blocks
+// and stretches the line is read in.
+TEST(read_columns, StopsAndCutLines) {
   // The time (6 characters), 999 zeros of 10 characters and a stress of about
   // 5000 whose cut leaves " 500".
   std::string wide;
@@ -285,6 +261,9 @@ TEST(read_columns, CutLines) {
       {"0 5\n1" + blanks + "12.5\n2 6\n", {2}, {}, 2, "inside the value of column 2"},
       // Fewer values than the first line: the message says that the line was cut.
       {"0 1 2\n1" + blanks + " 2 3\n", {2}, {}, 2, "and 2 stress values (the line is cut at"},
+      // Values beyond the single-precision range and columns beyond the line's.
+      {"0 1 2\n1 2 1e39\n", {2, 3}, {}, 2, "the stress of column 3 is beyond the single-precision"},
+      {"0 1 2\n", {2, 4}, {}, 1, "column 4 is not one of the stress columns 2 to 3"},
       // A cut after a value or inside a blank divides nothing.
       {"0 1\n1 " + std::string(9996, ' ') + "2 3\n2 5\n", {2}, {}, 0, "3"},
   };
@@ -292,7 +271,7 @@ TEST(read_columns, CutLines) {
     for (const auto& [tuning, block] : {std::pair{ReadTuning{}, std::size_t{1} << 20},
                                         std::pair{ReadTuning{0, true}, std::size_t{64}},
                                         std::pair{ReadTuning{0, false}, std::size_t{10003}}}) {
-      const Outcome o = read(row.content, row.columns, row.window, tuning, {}, block);
+      const Outcome o = read(row.content, row.columns, row.window, tuning, block);
       const std::string at = row.content.substr(0, 20) + " block " + std::to_string(block);
       if (row.line == 0) {
         ASSERT_TRUE(o.ok) << at << ": " << o.error.what;
@@ -365,7 +344,7 @@ TEST(read_columns, FileSizeChangesAndRoom) {
       if (row.size_at_start > 0)
         std::filesystem::resize_file(path, static_cast<std::uintmax_t>(row.size_at_start));
       const int fd = ::open(path.c_str(), O_RDONLY);
-      const Outcome o = read_fd(fd, {2}, row.window, tuning, {}, std::size_t{1} << 20, [&] {
+      const Outcome o = read_fd(fd, {2}, row.window, tuning, std::size_t{1} << 20, [&] {
         if (row.size_at_start > 0) return;
         if (row.size_when_chosen >= 0) {
           std::filesystem::resize_file(path, static_cast<std::uintmax_t>(row.size_when_chosen));
@@ -396,7 +375,7 @@ TEST(read_columns, SecondThreadRefused) {
   ASSERT_EQ(pthread_attr_init(&huge), 0);
   ASSERT_EQ(pthread_attr_setstacksize(&huge, std::size_t{1} << 60), 0);
   ASSERT_EQ(pthread_setattr_default_np(&huge), 0);
-  const Outcome got = read(record, {2}, {}, ReadTuning{0, true}, {}, 64);
+  const Outcome got = read(record, {2}, {}, ReadTuning{0, true}, 64);
   ASSERT_EQ(pthread_setattr_default_np(&saved), 0);
   pthread_attr_destroy(&huge);
   pthread_attr_destroy(&saved);
