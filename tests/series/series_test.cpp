@@ -295,6 +295,7 @@ TEST(read_columns, EndlessLinesEndTheReading) {
     TimeWindow window;
     std::int64_t line;  // 0: read, n_steps lines
     std::int64_t steps;
+    bool threads_refused = false;
   } rows[] = {
       {"", {}, 1, 0},
       {"0 1\\n1 2\\n", {}, 3, 0},
@@ -315,7 +316,10 @@ TEST(read_columns, EndlessLinesEndTheReading) {
 
 // A file that changes size while it is read is read as it is found; room is
 // set aside for what the rest of the file and the window can hold, never for
-// more (a 100 GB sparse file with a short window, a file cut short).
+// more (a 100 GB sparse file with a short window, a file cut short). When the
+// system refuses the second reading thread, the stretches are read one after
+// the other (a default thread stack larger than the address space makes every
+// new thread fail).
 TEST(read_columns, FileSizeChangesAndRoom) {
   constexpr int kLines = 1 << 17;  // 2 MiB of 16-byte lines
   std::string record;
@@ -331,18 +335,27 @@ TEST(read_columns, FileSizeChangesAndRoom) {
     off_t size_at_start;
     TimeWindow window;
     std::int64_t steps;
+    bool threads_refused = false;
   } rows[] = {
       {"cut to nothing", 0, 0, {}, kLines / 2},  // the first megabyte was read already
       {"cut to 1.5 MiB", 3 << 19, 0, {}, 3 * kLines / 4},
       {"grown to twice", -1, 0, {}, 2 * kLines},
       {"sparse tail, short window", 0, kHundredGigabytes, {0.0, 100000.0}, 100001},
+      {"second thread refused", 16 * kLines, 0, {}, kLines, true},
   };
   for (const auto& row : rows) {
-    for (const ReadTuning tuning : {ReadTuning{}, ReadTuning{1 << 16, false}}) {
+    for (const ReadTuning tuning :
+         {ReadTuning{}, ReadTuning{1 << 16, true}, ReadTuning{1 << 16, false}}) {
       skaldur::testing::TempDir dir;
       const std::string path = dir.write("series", record);
       if (row.size_at_start > 0)
         std::filesystem::resize_file(path, static_cast<std::uintmax_t>(row.size_at_start));
+      pthread_attr_t saved, huge;
+      if (row.threads_refused) {
+        ASSERT_EQ(pthread_getattr_default_np(&saved) + pthread_attr_init(&huge), 0);
+        ASSERT_EQ(pthread_attr_setstacksize(&huge, std::size_t{1} << 60), 0);
+        ASSERT_EQ(pthread_setattr_default_np(&huge), 0);
+      }
       const int fd = ::open(path.c_str(), O_RDONLY);
       const Outcome o = read_fd(fd, {2}, row.window, tuning, std::size_t{1} << 20, [&] {
         if (row.size_at_start > 0) return;
@@ -353,34 +366,16 @@ TEST(read_columns, FileSizeChangesAndRoom) {
         }
       });
       ::close(fd);
+      if (row.threads_refused) {
+        ASSERT_EQ(pthread_setattr_default_np(&saved), 0);
+        pthread_attr_destroy(&huge);
+        pthread_attr_destroy(&saved);
+      }
       ASSERT_TRUE(o.ok) << row.name << ": " << o.error.what;
       EXPECT_EQ(o.record.n_steps, row.steps) << row.name;
       EXPECT_LT(o.record.columns[0].capacity(), 4 * static_cast<std::size_t>(kLines)) << row.name;
     }
   }
-}
-
-// When the system refuses the second reading thread, the stretches are read
-// one after the other, with the same result. (A default thread stack larger
-// than the address space makes every new thread fail.)
-TEST(read_columns, SecondThreadRefused) {
-  std::string record;
-  for (int i = 0; i < 30000; ++i)
-    record += std::to_string(i) + " " + std::to_string(i % 13) + "\n";
-  const Outcome expected = reference(record, 2, {});
-  ASSERT_EQ(expected.record.n_steps, 30000);
-  pthread_attr_t saved;
-  pthread_attr_t huge;
-  ASSERT_EQ(pthread_getattr_default_np(&saved), 0);
-  ASSERT_EQ(pthread_attr_init(&huge), 0);
-  ASSERT_EQ(pthread_attr_setstacksize(&huge, std::size_t{1} << 60), 0);
-  ASSERT_EQ(pthread_setattr_default_np(&huge), 0);
-  const Outcome got = read(record, {2}, {}, ReadTuning{0, true}, 64);
-  ASSERT_EQ(pthread_setattr_default_np(&saved), 0);
-  pthread_attr_destroy(&huge);
-  pthread_attr_destroy(&saved);
-  ASSERT_TRUE(got.ok) << got.error.what;
-  EXPECT_EQ(got.record.columns, expected.record.columns);
 }
 
 }  // namespace
