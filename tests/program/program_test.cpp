@@ -165,8 +165,43 @@ std::string golden(const std::string& name) {
   return read_file(SKALDUR_GOLDEN_DIR "/" + name);
 }
 
-// Rows whose expectations are worked by hand from the rules.
-void add_worked_rows(std::vector<Row>& rows) {
+const std::string kQ1 = " Give output file for misc print   :  ";
+const std::string kQ2 = " Give file containing Time Series  :  ";
+const std::string kQ10 = " Specify SN-Curve number           :  ";
+const std::string kQ11 = " Give file containing SN Curve     :  ";
+const std::string kQ12 = " Specify Column to Use (def: col 2):  ";
+const std::string kQ14 = " Specify File name for plot        :  ";
+const std::string kQ16 = " Specify File for print of Cyc/Year:  ";
+
+std::string selected(const std::string& name) {
+  return "\n Selected SN-Curve             : " + name + "\n";
+}
+
+// Every value after the time repeated: `columns` - 1 columns of the worked example.
+// Each value may end in `tail`.
+std::string worked_series_in_columns(std::size_t columns, const std::string& tail = "") {
+  std::string text;
+  const std::string values = "305142603";
+  for (std::size_t t = 0; t < values.size(); ++t) {
+    text += std::to_string(t);
+    for (std::size_t c = 1; c < columns; ++c)
+      text.append(" ").append(1, values[t]).append(tail);
+    text += '\n';
+  }
+  return text;
+}
+
+std::string crlf(std::string text) {
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+    text.insert(at, "\r");
+  return text;
+}
+
+// Every row: worked by hand from the rules, then answers the dialogue takes,
+// asks again for or refuses, runs that end early, and hostile input.
+std::vector<Row> all_rows() {
+  std::vector<Row> rows;
+  // Rows whose expectations are worked by hand from the rules.
   // In Pa, with a definition file: the plot and cycles-per-year files show the
   // block length and range in MPa; " 2.5" begins with a blank, so SCF keeps its default.
   rows.push_back(
@@ -258,42 +293,8 @@ void add_worked_rows(std::vector<Row>& rows) {
                         text += "1 -0.3\n1 100000\n";
                       return text + "13 50000\n";
                     }()}}});
-}
 
-const std::string kQ1 = " Give output file for misc print   :  ";
-const std::string kQ2 = " Give file containing Time Series  :  ";
-const std::string kQ10 = " Specify SN-Curve number           :  ";
-const std::string kQ11 = " Give file containing SN Curve     :  ";
-const std::string kQ12 = " Specify Column to Use (def: col 2):  ";
-const std::string kQ14 = " Specify File name for plot        :  ";
-const std::string kQ16 = " Specify File for print of Cyc/Year:  ";
-
-std::string selected(const std::string& name) {
-  return "\n Selected SN-Curve             : " + name + "\n";
-}
-
-// Every value after the time repeated: `columns` - 1 columns of the worked example.
-// Each value may end in `tail`.
-std::string worked_series_in_columns(std::size_t columns, const std::string& tail = "") {
-  std::string text;
-  const std::string values = "305142603";
-  for (std::size_t t = 0; t < values.size(); ++t) {
-    text += std::to_string(t);
-    for (std::size_t c = 1; c < columns; ++c)
-      text.append(" ").append(1, values[t]).append(tail);
-    text += '\n';
-  }
-  return text;
-}
-
-std::string crlf(std::string text) {
-  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
-    text.insert(at, "\r");
-  return text;
-}
-
-// Answers the dialogue takes, asks again for or refuses.
-void add_dialogue_rows(std::vector<Row>& rows) {
+  // Answers the dialogue takes, asks again for or refuses.
   // Curve 48 on the worked example in 6 blocks.
   const std::string damage_48 = " Computed Damage               :     1.44737E-10\n";
   // Column 3 holds the worked example, column 2 a constant. Empty lines give
@@ -371,11 +372,9 @@ void add_dialogue_rows(std::vector<Row>& rows) {
                     "  No cycles per year: simulation length below 0.5\n"},
                    {"print.txt", Is::has, " Computed Damage per Year      :       undefined\n"}},
                   {{"series.txt", "0 1\n0 9\n0 1\n0 9\n0 1\n0 9\n0 1\n0 9\n"}}});
-}
 
-// Runs that end early: status 2 and one line naming the question or the line
-// for input that cannot be read, status 1 for output that cannot be written.
-void add_failure_rows(std::vector<Row>& rows) {
+  // Runs that end early: status 2 and one line naming the question or the line
+  // for input that cannot be read, status 1 for output that cannot be written.
   // Control characters are shown as '?' in the message.
   const struct {
     const char* name;
@@ -469,13 +468,10 @@ void add_failure_rows(std::vector<Row>& rows) {
                   script(with(kCatalogue, {{13, "y"}, {14, "/dev/full"}})),
                   1,
                   {{"err", Is::has, "/dev/full"}, {"print.txt", Is::has, kEof}}});
-}
 
-// ---------------------------------------------------------------------------
-// Dialogue hardening: running out of memory, a console that cannot be
-// written, endless answers, bytes beyond ASCII in messages, a damage beyond
-// the double range and the notes on answers taken at their word.
-void add_hardening_rows(std::vector<Row>& rows) {
+  // Dialogue hardening: running out of memory, a console that cannot be
+  // written, endless answers, bytes beyond ASCII in messages, a damage beyond
+  // the double range and the notes on answers taken at their word.
   // 8 000 000 values need 32 MB, more than the 30 MB the run may map.
   rows.push_back({"OutOfMemoryEndsTheRunWithAMessage",
                   script(with(kCatalogue, {{2, "big.txt"}})),
@@ -552,12 +548,9 @@ void add_hardening_rows(std::vector<Row>& rows) {
                     "is taken as the value 48: a comma separates values and the decimal mark is "
                     "a point\n"},
                    {"out", Is::has, selected("DNV     D   SEA_FREE   ")}}});
-}
 
-// Series reading hardening: a cut through a needed value, endless lines,
-// sparse tails and byte-order marks.
-
-void add_series_hardening_rows(std::vector<Row>& rows) {
+  // Series reading hardening: a cut through a needed value, endless lines,
+  // sparse tails and byte-order marks.
   // The time and 2 499 values of 4 characters are whole, and " 3." of the
   // next one is cut off.
   rows.push_back({"CutThroughTheChosenColumn",
@@ -597,6 +590,7 @@ void add_series_hardening_rows(std::vector<Row>& rows) {
                    {"plot.txt", Is::equals, golden("worked.plot")},
                    {"year.txt", Is::equals, golden("worked.cycles-per-year")}},
                   {{"series.txt", mark + crlf(kSeries)}, {"curve.sn", mark + crlf(kCurve)}}});
+  return rows;
 }
 
 // 100 GB of NUL bytes (a sparse file) after the line that ends the window are
@@ -607,16 +601,6 @@ TEST(SeriesReading, SparseTailAfterTheWindowIsNotRead) {
   const Outcome run = run_program(dir, script(with(kCatalogue, {{4, "5"}})));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find(steps(6, "6.000")), std::string::npos) << run.out;
-}
-
-std::vector<Row> all_rows() {
-  std::vector<Row> rows;
-  add_worked_rows(rows);
-  add_dialogue_rows(rows);
-  add_failure_rows(rows);
-  add_hardening_rows(rows);
-  add_series_hardening_rows(rows);
-  return rows;
 }
 
 // Runs `row` and checks everything a run must show.
