@@ -731,7 +731,7 @@ const std::string kListing = "echo files: $(ls -A | sed 's/\\.[^.]\\{6\\}$/.tmp/
 
 struct Case {
   std::string name;
-  std::vector<std::pair<std::string, std::string>> files;  // inputs: must stay unchanged
+  std::vector<std::pair<std::string, std::string>> files;  // inputs beside series.txt
   std::string script;
   std::string expected;  // the script's output
 };
@@ -745,8 +745,7 @@ std::vector<Case> cases() {
       // The answers file is an input: never overwritten, asked again with
       // the reason at questions 1, 14 and 16.
       {"AnswersFileIsNeverAnOutput",
-       {{"series.txt", kSeries},
-        {"answers", "answers\n" + answers("print.txt", "y\nanswers\nout\ny\nanswers\nout\n")}},
+       {{"answers", "answers\n" + answers("print.txt", "y\nanswers\nout\ny\nanswers\nout\n")}},
        "run; cat console.err; grep -c 'Cannot [Oo]pen[ a-z]*:answers  *$' console.out\n"
        "tail -n 1 print.txt; grep -c 'Data refer to Cycles per Year' out\n",
        "status 0\n"
@@ -758,9 +757,7 @@ std::vector<Case> cases() {
       // A full disk for every output (each file may hold 500 bytes): each
       // failed file is named, the old print file stays whole.
       {"EveryFailedWriteIsNamed",
-       {{"series.txt", kSeries},
-        {"print.txt", "old content\n"},
-        {"answers", answers("print.txt", kBothFiles)}},
+       {{"print.txt", "old content\n"}, {"answers", answers("print.txt", kBothFiles)}},
        "trap '' XFSZ\nprlimit --fsize=500 \"$SKALDUR\" < answers > /dev/null 2> console.err\n"
        "echo \"status $?\"; cat console.err plot.txt year.txt\n",
        "status 1\nskaldur: cannot write plot.txt: File too large\n"
@@ -770,7 +767,7 @@ std::vector<Case> cases() {
       // Killed after the summary is made, while question 13 waits: the old
       // print file is whole, its successor left aside.
       {"KilledRunKeepsTheOldPrintFile",
-       {{"series.txt", kSeries}, {"print.txt", "old content\n"}},
+       {{"print.txt", "old content\n"}},
        "mkfifo in\n\"$SKALDUR\" < in > console.out 2> console.err &\npid=$!\nexec 3> in\n"
        "printf '" +
            kill_answers.substr(0, kill_answers.size() - 1) + "\\n' >&3\n" +
@@ -781,8 +778,7 @@ std::vector<Case> cases() {
        "status 137\n1\nfiles: .print.txt.tmp console.err console.out in print.txt series.txt\n"},
       // Runs at once on one print file: it always holds one run's summary.
       {"TwoRunsAtOnceOnOnePrintFile",
-       {{"series.txt", kSeries},
-        {"long.txt", long_series},
+       {{"long.txt", long_series},
         {"a", answers("print.txt")},
         {"b", answers("print.txt", "n\nn\n", "long.txt")}},
        "for r in a b; do run $r; tail -n +2 print.txt > ref.$r; done\n"
@@ -796,8 +792,7 @@ std::vector<Case> cases() {
       // A link is followed and stays a link; modes stay; a new file gets the
       // usual mode; names lose their trailing blanks.
       {"LinksAndModesAreKept",
-       {{"series.txt", kSeries},
-        {"answers", answers("print.txt" + std::string(300, ' '), kBothFiles)}},
+       {{"answers", answers("print.txt" + std::string(300, ' '), kBothFiles)}},
        "umask 022\nmkdir real && echo old > real/target && chmod 640 real/target\n"
        "ln -s real/target print.txt\necho old > plot.txt && chmod 604 plot.txt\n"
        "run; [ -L print.txt ] && echo link; tail -n 1 real/target plot.txt\n"
@@ -808,7 +803,7 @@ std::vector<Case> cases() {
        "files: answers console.err console.out plot.txt print.txt real series.txt year.txt\n"},
       // A pipe is written directly.
       {"PlotFileOnStandardOutputPipe",
-       {{"series.txt", kSeries}, {"answers", answers("print.txt", "y\n/dev/stdout\nn\n")}},
+       {{"answers", answers("print.txt", "y\n/dev/stdout\nn\n")}},
        "\"$SKALDUR\" < answers 2> console.err | sed -n '/Stressblocks/p;$p'\ncat console.err\n",
        "# Number of Stressblocks:          500\n    6.06000E+00    0.00000E+00\n"
        "files: answers console.err print.txt series.txt\n"},
@@ -826,7 +821,9 @@ TEST_P(FilesAtRisk, AreSafe) {
   TempDir box;
   const std::string folder = box.file("case");
   std::filesystem::create_directory(folder);
-  for (const auto& [name, content] : c.files)
+  std::vector<std::pair<std::string, std::string>> inputs = c.files;
+  inputs.emplace_back("series.txt", kSeries);  // inputs: they must stay unchanged
+  for (const auto& [name, content] : inputs)
     box.write("case/" + name, content);
   box.write("run.sh", kPrelude + c.script + kListing);
   const char* exe = std::getenv("SKALDUR_EXE");
@@ -836,7 +833,7 @@ TEST_P(FilesAtRisk, AreSafe) {
   const int raw = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) != 124) << "the case did not end within 60 s";
   EXPECT_EQ(read_file(box.file("out")), c.expected);
-  for (const auto& [name, content] : c.files)
+  for (const auto& [name, content] : inputs)
     EXPECT_TRUE(read_file(box.file("case/" + name)) == content) << name << " was changed";
 }
 
