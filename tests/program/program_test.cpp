@@ -486,14 +486,10 @@ std::vector<Row> all_rows() {
   std::string refused_columns;
   for (int i = 0; i < 2000; ++i)
     refused_columns += "9\n";
-  const struct {
-    const char* name;
-    std::string output;
-  } consoles[] = {{"ConsoleOnAFullDevice", "> /dev/full"},
-                  {"ConsoleClosed", ">&-"},
-                  {"ConsolePipedIntoHead", "| head -c 10 > console.out"}};
-  for (const auto& console : consoles) {
-    rows.push_back({console.name,
+  for (const auto& [name, output] :
+       {std::pair{"ConsoleOnAFullDevice", "> /dev/full"}, std::pair{"ConsoleClosed", ">&-"},
+        std::pair{"ConsolePipedIntoHead", "| head -c 10 > console.out"}}) {
+    rows.push_back({name,
                     script(with(kDefinition, {{12, refused_columns}})),
                     1,
                     {{"err", Is::equals,
@@ -503,7 +499,7 @@ std::vector<Row> all_rows() {
                      {"plot.txt", Is::equals, golden("worked.plot")},
                      {"year.txt", Is::equals, golden("worked.cycles-per-year")}},
                     {},
-                    {.output = console.output}});
+                    {.output = output}});
   }
   // Answers of 1 MiB are read; a line any longer ends the run, also one
   // without end.
@@ -621,9 +617,8 @@ void expect_run(const Row& row) {
                        [&](const Check& c) { return c.where == where; });
   };
   // Standard error holds plain lines only: printable ASCII.
-  EXPECT_TRUE(std::all_of(run.err.begin(), run.err.end(), [](char c) {
-    return c == '\n' ||
-           (static_cast<unsigned char>(c) >= 32 && static_cast<unsigned char>(c) < 127);
+  EXPECT_TRUE(std::all_of(run.err.begin(), run.err.end(), [](unsigned char c) {
+    return c == '\n' || (c >= 32 && c < 127);
   })) << run.err;
   // Notes come before everything else, where a row checks standard error.
   std::string message = run.err;
