@@ -263,10 +263,16 @@ void write_console_table(std::ostream& out, const JobView& view,
   std::size_t width = 7;
   for (const HotspotView& h : view.hotspots)
     width = std::max(width, h.name.size());
+  // Fixed point for the figures a reader compares at a glance; a life or a
+  // utilisation of ten million and more (a hotspot the load hardly touches,
+  // or one far beyond its curve) in scientific notation, so that the column
+  // stays readable.
   const auto fixed = [](double value, int decimals) {
-    std::array<char, 64> buffer{};
+    std::array<char, 400> buffer{};
+    const bool large = std::abs(value) >= 1.0e7;
     const auto r = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                 std::chars_format::fixed, decimals);
+                                 large ? std::chars_format::scientific : std::chars_format::fixed,
+                                 large ? 3 : decimals);
     return std::string(buffer.data(), r.ptr);
   };
   const auto pad = [](std::string text, std::size_t w, bool left) {
