@@ -1,29 +1,22 @@
-/* Writes a long record of a time and COLUMNS stress columns (MPa) with a
- * fixed generator state per SEED, so that bench/run-batch reads the same
- * files on every run. Each column is a lightly damped random oscillation of
+/* Writes a long record of a time and COLUMNS stress columns (MPa), with a
+ * generator state of its own for each STREAM number, so that bench/run-batch
+ * reads the same files on every run. Each column is a lightly damped random oscillation of
  * its own period and level; a header comment names the columns s1, s2, ...
- *   make_records LINES COLUMNS SEED FILE */
+ *   make_records LINES COLUMNS STREAM FILE */
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 
-static uint64_t state;
-
-static double uniform(void) { /* xorshift64*, in [-1, 1) */
-  state ^= state >> 12;
-  state ^= state << 25;
-  state ^= state >> 27;
-  return (double)((state * 0x2545F4914F6CDD1Du) >> 11) / 4503599627370496.0 - 1.0;
-}
+#include "xorshift.h"
 
 int main(int argc, char** argv) {
   if (argc != 5) {
-    fprintf(stderr, "usage: make_records LINES COLUMNS SEED FILE\n");
+    fprintf(stderr, "usage: make_records LINES COLUMNS STREAM FILE\n");
     return 2;
   }
   const long lines = atol(argv[1]);
   const int columns = atoi(argv[2]);
-  state = 0x9E3779B97F4A7C15u ^ (uint64_t)strtoull(argv[3], NULL, 10) * 0xBF58476D1CE4E5B9u;
+  xorshift_state ^= (uint64_t)strtoull(argv[3], NULL, 10) * 0xBF58476D1CE4E5B9u;
   if (columns < 1 || columns > 64 || lines < 1) {
     fprintf(stderr, "make_records: 1 to 64 columns and at least one line\n");
     return 2;

@@ -6,14 +6,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-static uint64_t state = 0x9E3779B97F4A7C15u;
-
-static double uniform(void) { /* xorshift64*, in [-1, 1) */
-  state ^= state >> 12;
-  state ^= state << 25;
-  state ^= state >> 27;
-  return (double)((state * 0x2545F4914F6CDD1Du) >> 11) / 4503599627370496.0 - 1.0;
-}
+#include "xorshift.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
