@@ -28,14 +28,16 @@ struct MergeArgs {
   bool quiet = false;
 };
 
+// Messages quote names and the bytes of input files: every byte that is not
+// printable ASCII is shown as '?', so that each message stays one plain line.
 int report(std::ostream& err, const BatchError& e) {
-  err << "skaldur-batch: " << e.message << '\n';
+  err << "skaldur-batch: " << textio::printable(e.message, e.message.size()) << '\n';
   return e.status;
 }
 
 void warn(std::ostream& err, const std::vector<std::string>& warnings) {
   for (const std::string& w : warnings)
-    err << "skaldur-batch: warning: " << w << '\n';
+    err << "skaldur-batch: warning: " << textio::printable(w, w.size()) << '\n';
 }
 
 // "K/N" with 1 <= K <= N.

@@ -17,17 +17,10 @@
 #include "damage/assess.hpp"
 #include "series/series.hpp"
 #include "textio/lines.hpp"
+#include "textio/text.hpp"
 
 namespace skaldur::batch {
 namespace {
-
-std::string printable(std::string_view text) {
-  std::string out(text.substr(0, 200));
-  for (char& c : out) {
-    if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
-  }
-  return out;
-}
 
 // The column of the series file that a hotspot names, or why there is none.
 textio::Result<int, std::string> column_of(const ColumnRef& ref, const series::Layout& layout) {
@@ -85,7 +78,7 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
   if (!record) {
     const series::ReadError& e = record.error();
     std::string message = place(file, e.line) + ": " + e.what;
-    if (!e.text.empty()) message += ": '" + printable(e.text) + "'";
+    if (!e.text.empty()) message += ": '" + textio::printable(e.text) + "'";
     return bad_input(message + which);
   }
   series::Record& rec = record.value();

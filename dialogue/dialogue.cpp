@@ -21,16 +21,6 @@ std::string question_label(const Question& q) {
 
 }  // namespace
 
-std::string printable(std::string_view text, std::size_t limit) {
-  std::string out;
-  for (char c : text.substr(0, std::min(text.size(), limit))) {
-    const auto u = static_cast<unsigned char>(c);
-    out += (u < 32 || u >= 127) ? '?' : c;
-  }
-  if (text.size() > limit) out += "...";
-  return out;
-}
-
 Dialogue::Dialogue(textio::UnitTable& units, std::ostream& err)
     : units_(units),
       in_(*units.console_input(textio::kConsoleIn)),

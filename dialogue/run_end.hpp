@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "textio/text.hpp"
+
 namespace skaldur::dialogue {
 
 // Ends the run early: thrown inside the dialogue only and caught by DMG01, which
@@ -12,9 +14,6 @@ struct RunEnd {
   std::string message;
 };
 
-// A text fit for one plain line of a message: cut to `limit` characters,
-// with every byte that is not printable ASCII (control characters and bytes
-// of 128 and above) shown as '?'.
-std::string printable(std::string_view text, std::size_t limit = 200);
+using textio::printable;
 
 }  // namespace skaldur::dialogue

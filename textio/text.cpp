@@ -35,4 +35,14 @@ std::string padded(std::string_view text, std::size_t width) {
   return out;
 }
 
+std::string printable(std::string_view text, std::size_t limit) {
+  std::string out;
+  for (char c : text.substr(0, std::min(text.size(), limit))) {
+    const auto u = static_cast<unsigned char>(c);
+    out += (u < 32 || u >= 127) ? '?' : c;
+  }
+  if (text.size() > limit) out += "...";
+  return out;
+}
+
 }  // namespace skaldur::textio

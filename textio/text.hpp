@@ -30,4 +30,9 @@ void PROMPT(std::ostream& out, std::string_view prompt);
 // The text cut or blank-padded to exactly `width` characters.
 [[nodiscard]] std::string padded(std::string_view text, std::size_t width);
 
+// A text fit for one plain line of a message: cut to `limit` characters
+// ("..." marks a cut), with every byte that is not printable ASCII (control
+// characters and bytes of 128 and above) shown as '?'.
+[[nodiscard]] std::string printable(std::string_view text, std::size_t limit = 200);
+
 }  // namespace skaldur::textio
