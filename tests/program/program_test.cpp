@@ -410,8 +410,6 @@ std::vector<Row> all_rows() {
       {"BlankBeforeCommentMarkIsData", "0 1\n #0 1\n", "line 2: cannot read the time '#0'"},
       {"FewerValuesThanTheFirstLine", "0 1 2\n1 1\n",
        "line 2: the line holds fewer numbers than the time and 2 stress"},
-      {"StressBeyondSinglePrecision", "0 1e39\n",
-       "line 1: the stress of column 2 is beyond the single-precision range"},
       {"NulByteInSeries", "0 3\n1 0\n2 \0\n"s, "line 3: cannot read stress value 1 '?'"},
       {"BytesBeyondAsciiAreShownAsQuestionMarks", "0 1\n1 \xc3\xbc\n",
        "line 2: cannot read stress value 1 '\?\?'"},
