@@ -43,11 +43,8 @@ Outcome run_batch(const TempDir& dir, const std::string& args) {
   const std::string command = "cd '" + dir.path().string() + "' && '" SKALDUR_BATCH_EXE "' " +
                               args + " > console.out 2> console.err";
   const int raw = std::system(command.c_str());
-  Outcome o;
-  o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  o.out = read_file(dir.file("console.out"));
-  o.err = read_file(dir.file("console.err"));
-  return o;
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(dir.file("console.out")),
+          read_file(dir.file("console.err"))};
 }
 
 using Table = std::vector<std::vector<std::string>>;

@@ -286,7 +286,6 @@ TEST(read_columns, EndlessLinesEndTheReading) {
     TimeWindow window;
     std::int64_t line;  // 0: read, n_steps lines
     std::int64_t steps;
-    bool threads_refused = false;
   } rows[] = {
       {"0 1\\n1 2\\n", {}, 3, 0},
       {"0 1\\n1 2\\n9 3\\n", {0.0, 5.0}, 0, 2},
