@@ -298,6 +298,9 @@ TEST(SkaldurBatch, RandomJobsMatchTheCoreAndTheFormulasWhateverTheJobsAndShards)
     }
     const Outcome merged = run_batch(dir, "merge shard3 shard1 shard2 --out merged");
     ASSERT_EQ(merged.status, 0) << merged.err;
+    const Outcome twice = run_batch(dir, "merge shard1 shard1 shard2 --out twice");
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_NE(twice.err.find("shard 1 is given twice"), std::string::npos) << twice.err;
     for (const char* name : {"summary.csv", "damage.csv", "histograms.csv", "summary.json"}) {
       const std::string expected = read_file(dir.file(std::string("whole/") + name));
       EXPECT_EQ(read_file(dir.file(std::string("two/") + name)), expected) << name;
