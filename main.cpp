@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "dialogue/dmg01.hpp"
+#include "dialogue/program.hpp"
 
 int main() {
   skaldur::dialogue::guard_console();

@@ -16,6 +16,7 @@
 
 #include "damage/assess.hpp"
 #include "series/series.hpp"
+#include "textio/line_error.hpp"
 #include "textio/lines.hpp"
 #include "textio/text.hpp"
 
@@ -75,12 +76,7 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
   auto record = series::read_columns(lines, {lc.first_time, lc.last_time}, choose, tuning);
   ::close(fd);
   if (unknown_column) return textio::fail(*unknown_column);
-  if (!record) {
-    const series::ReadError& e = record.error();
-    std::string message = place(file, e.line) + ": " + e.what;
-    if (!e.text.empty()) message += ": '" + textio::printable(e.text) + "'";
-    return bad_input(message + which);
-  }
+  if (!record) return bad_input(textio::describe(record.error(), file) + which);
   series::Record& rec = record.value();
 
   CaseResult result;
@@ -103,7 +99,7 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
   for (std::size_t h = 0; h < n_hot; ++h)
     last_use[slot[h]] = h;
   const auto n = static_cast<std::size_t>(rec.n_steps);
-  const std::size_t room = std::max<std::size_t>(n, 500);
+  const std::size_t room = damage::work_size(n);
   for (std::size_t h = 0; h < n_hot; ++h) {
     const Hotspot& hot = job.hotspots[h];
     std::vector<float>& column = rec.columns[slot[h]];
@@ -121,13 +117,13 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
     auto assessed = damage::assess(values, scratch, hot.curve.record, curve_opt, blocks);
     Run& run = result.runs[h];
     if (!assessed) {
-      if (assessed.error().routine == "TSRAIN2") {
+      if (assessed.error().kind == damage::AssessFailure::too_short) {
         run.status = "too_short";
         continue;
       }
-      return textio::fail(BatchError{kExitFailed, "hotspot '" + hot.name + "', " + file +
-                                                      ": the damage computation failed in " +
-                                                      assessed.error().routine + which});
+      return textio::fail(BatchError{
+          kExitFailed, "hotspot '" + hot.name + "', " + file + ": the damage computation failed: " +
+                           std::string(damage::describe(assessed.error().kind)) + which});
     }
     damage::Assessment& a = assessed.value();
     run.damage = a.damage;

@@ -13,7 +13,10 @@
 #include <ostream>
 #include <set>
 
+#include "batch/load_cases.hpp"
+#include "damage/assess.hpp"
 #include "sncurve/definition.hpp"
+#include "textio/line_error.hpp"
 #include "textio/lines.hpp"
 #include "textio/text.hpp"
 
@@ -118,10 +121,8 @@ std::optional<BatchError> read_curve_file(const std::filesystem::path& path,
   auto title = sncurve::read_definition(lines, curve.record, no_console);
   ::close(fd);
   if (!title) {
-    const sncurve::DefinitionError& error = title.error();
-    std::string message = place(shown, error.line) + ": " + error.what;
-    if (!error.text.empty()) message += ": '" + error.text + "'";
-    return BatchError{kExitBadInput, message + " (the curve_file of " + where + ")"};
+    return BatchError{kExitBadInput, textio::describe(title.error(), shown) +
+                                         " (the curve_file of " + where + ")"};
   }
   curve.label = std::string(textio::trimmed(*title));
   return std::nullopt;
@@ -229,6 +230,14 @@ std::string_view weight_column(WeightKind kind) {
   return "probability";
 }
 
+std::optional<WeightKind> weight_kind(std::string_view column) {
+  for (const WeightKind k :
+       {WeightKind::probability, WeightKind::hours_per_year, WeightKind::occurrences_per_year}) {
+    if (column == weight_column(k)) return k;
+  }
+  return std::nullopt;
+}
+
 int find_curve(const sncurve::Catalogue& catalogue, std::string_view name) {
   const std::string wanted = squeezed_upper(name);
   for (int n = 1; n <= catalogue.count; ++n) {
@@ -284,7 +293,7 @@ Outcome<Job> read_job(const std::filesystem::path& path, const sncurve::Catalogu
   } else {
     return textio::fail(f.error("unit", "must be \"MPa\" or \"Pa\""));
   }
-  auto blocks = f.whole("blocks", 500);
+  auto blocks = f.whole("blocks", damage::kMostBlocks);
   if (!blocks) return textio::fail(blocks.error());
   job.blocks = *blocks;
 

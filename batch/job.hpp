@@ -2,45 +2,26 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "batch/errors.hpp"
+#include "damage/assess.hpp"
 #include "sncurve/catalogue.hpp"
 #include "sncurve/record.hpp"
-#include "textio/result.hpp"
 
 namespace skaldur::batch {
-
-// Exit statuses of skaldur-batch.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;    // a computation or write failure
-inline constexpr int kExitBadInput = 2;  // job file, table, series or curve file
-inline constexpr int kExitCheckFailed = 3;
-
-// Why the batch cannot go on: the exit status and a one-line message that
-// names the file, line and field concerned.
-struct BatchError {
-  int status = kExitBadInput;
-  std::string message;
-};
-
-template <class T>
-using Outcome = textio::Result<T, BatchError>;
-
-[[nodiscard]] inline textio::Failure<BatchError> bad_input(std::string message) {
-  return textio::fail(BatchError{kExitBadInput, std::move(message)});
-}
-
-// "FILE, line N, field 'F'": the place a message is about; line 0 and an
-// empty field are left out.
-[[nodiscard]] std::string place(std::string_view file, std::int64_t line,
-                                std::string_view field = {});
 
 // How the load-case table weighs each record into the year.
 enum class WeightKind { probability, hours_per_year, occurrences_per_year };
 
+// The load-case table's header name of a weight kind.
 [[nodiscard]] std::string_view weight_column(WeightKind kind);
+
+// The weight kind a header name stands for; nothing for another name.
+[[nodiscard]] std::optional<WeightKind> weight_kind(std::string_view column);
 
 struct LoadCase {
   std::string name;
@@ -73,7 +54,7 @@ struct Hotspot {
   double scf = 1.0;
   double thickness = 0.0;
   double dff = 1.0;
-  std::int32_t blocks = 500;
+  std::int32_t blocks = damage::kMostBlocks;
   std::int64_t line = 0;         // of the job file
   std::int64_t column_line = 0;  // of its column
 };
@@ -86,7 +67,7 @@ struct Job {
   double dff = 1.0;
   std::string unit = "Pa";
   double force_unit_factor = 1.0e-6;
-  std::int32_t blocks = 500;
+  std::int32_t blocks = damage::kMostBlocks;
   std::string load_case_table;  // as written in the job
   WeightKind weight_kind = WeightKind::probability;
   std::vector<LoadCase> load_cases;
@@ -98,11 +79,6 @@ struct Job {
 [[nodiscard]] Outcome<Job> read_job(const std::filesystem::path& path,
                                     const sncurve::Catalogue& catalogue,
                                     std::vector<std::string>& warnings);
-
-// Reads the load-case table; `shown` names it in messages.
-[[nodiscard]] Outcome<std::vector<LoadCase>> read_load_cases(const std::filesystem::path& path,
-                                                             const std::string& shown,
-                                                             WeightKind& kind);
 
 // The catalogue curve a job names: its number, or its name compared without
 // blanks and case ("norsok d air" is "NORSOK  D   AIR"); 0 when there is none.

@@ -13,7 +13,8 @@
 #include <iterator>
 #include <set>
 
-#include "batch/job.hpp"
+#include "batch/load_cases.hpp"
+#include "textio/lines.hpp"
 
 namespace skaldur::batch {
 namespace {
@@ -73,14 +74,6 @@ std::optional<double> number(const std::string& field, std::optional<double> fal
   return value;
 }
 
-std::optional<WeightKind> weight_kind(std::string_view name) {
-  for (const WeightKind k :
-       {WeightKind::probability, WeightKind::hours_per_year, WeightKind::occurrences_per_year}) {
-    if (name == weight_column(k)) return k;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 Outcome<std::vector<LoadCase>> read_load_cases(const std::filesystem::path& path,
@@ -97,7 +90,7 @@ Outcome<std::vector<LoadCase>> read_load_cases(const std::filesystem::path& path
   std::set<std::string> names;
   std::int64_t line_number = 0;
   // A byte-order mark, as spreadsheet programs write it, is not part of the header.
-  std::size_t at = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  std::size_t at = text.starts_with(textio::kByteOrderMark) ? textio::kByteOrderMark.size() : 0;
   while (at < text.size()) {
     std::size_t end = text.find('\n', at);
     if (end == std::string::npos) end = text.size();

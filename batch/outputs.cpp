@@ -171,9 +171,10 @@ Outcome<JobView> view_of(const Json& job) {
     v.design_life = job.at("design_life").get<double>();
     v.force_unit_factor = job.at("force_unit_factor").get<double>();
     const auto kind = job.at("weight").get<std::string>();
-    v.weight_kind = kind == "hours_per_year"         ? WeightKind::hours_per_year
-                    : kind == "occurrences_per_year" ? WeightKind::occurrences_per_year
-                                                     : WeightKind::probability;
+    const auto weight = weight_kind(kind);
+    if (!weight)
+      return bad_input("the job of the shard folders has an unknown weight '" + kind + "'");
+    v.weight_kind = *weight;
     for (const Json& h : job.at("hotspots")) {
       v.hotspots.push_back({h.at("name").get<std::string>(),
                             h.at("curve").at("label").get<std::string>(), h.at("scf").get<double>(),
@@ -304,9 +305,10 @@ std::vector<std::string> run_warnings(const JobView& view, const std::vector<Cas
   for (std::size_t c = 0; c < cases.size(); ++c) {
     for (std::size_t h = 0; h < cases[c].runs.size(); ++h) {
       if (cases[c].runs[h].status != "ok") {
-        warnings.push_back("load case '" + view.cases[c].name + "', hotspot '" +
-                           view.hotspots[h].name + "': " + view.cases[c].file +
-                           " is too short to count cycles (TSRAIN2); its damage counts as 0");
+        warnings.push_back(
+            "load case '" + view.cases[c].name + "', hotspot '" + view.hotspots[h].name +
+            "': " + view.cases[c].file +
+            " is too short to count cycles (fewer than 4 turning points); its damage counts as 0");
       }
     }
   }

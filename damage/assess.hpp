@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "damage/damage.hpp"
@@ -11,9 +13,19 @@
 
 namespace skaldur::damage {
 
+// The most blocks a histogram has; a number of blocks asked outside
+// 1 ... kMostBlocks gives this many.
+inline constexpr std::int32_t kMostBlocks = 500;
+
+// The room a work array needs for a series of `n` values: the turning
+// points while counting, the count of every block after.
+[[nodiscard]] constexpr std::size_t work_size(std::size_t n) {
+  return n > std::size_t{kMostBlocks} ? n : std::size_t{kMostBlocks};
+}
+
 // The unit of the series and the blocks asked for: the factor that turns the
 // series unit into MPa (1.0 or 1.0E-6), and the number of blocks as asked (0
-// or anything outside 1 ... 500 gives 500).
+// or anything outside 1 ... kMostBlocks gives kMostBlocks).
 struct BlockRequest {
   double force_unit_factor = 1.0e-6;
   std::int32_t blocks = 0;
@@ -30,10 +42,19 @@ struct Assessment {
       hist;  // cycle count of each block (n_blocks values); empty when nothing was counted
 };
 
-// Why the computation failed: `routine` is the routine that failed ("TSRAIN2"
-// or "DMG02A"), `print_text` exactly what the print file shows for it.
+// Why a series could not be assessed.
+enum class AssessFailure {
+  too_short,            // fewer than 4 turning points: no cycle can be counted
+  range_beyond_blocks,  // a range at or beyond the blocks' top (a NaN range)
+  no_thickness_factor,  // the curve gives no thickness factor (its standard or Tref)
+};
+
+// A short phrase for a failure, for messages: "the series is too short ...".
+[[nodiscard]] std::string_view describe(AssessFailure kind);
+
+// Why the computation failed, and exactly what the print file shows for it.
 struct AssessError {
-  std::string routine;
+  AssessFailure kind = AssessFailure::too_short;
   std::string print_text;
 };
 
@@ -47,7 +68,7 @@ struct AssessError {
                                                              const CurveOpt& curve_opt,
                                                              const BlockRequest& blocks);
 
-// The same with `work` as the work array: room for max(series.size(), 500)
+// The same with `work` as the work array: room for work_size(series.size())
 // values; it may be the series' own storage (starting at its first value),
 // which the computation then overwrites.
 [[nodiscard]] textio::Result<Assessment, AssessError> assess(std::span<const float> series,

@@ -15,6 +15,10 @@ struct CurveOpt {
   double scf = 1.0;
 };
 
+// The SCF the computation uses: the answer, or 1.0 when it is not above the
+// float value of 1.0E-10.
+[[nodiscard]] double effective_scf(const CurveOpt& curve_opt);
+
 // In: the factor that turns the series unit into MPa (1.0 or 1.0E-6) and the
 // number of blocks asked for (0 for the default). Out, after a computation:
 // the number of blocks used and their width BlocLen, in the series unit.
@@ -38,8 +42,8 @@ struct DmgOut {
 //     NaN values take no part. When TSRange is not above 0 (a constant or
 //     empty series) DMG02 returns 0 at once and writes nothing at all:
 //     `hist`, `block_opt` and `dmg_out` keep their contents.
-//  2. nBlocks = block_opt.n_blocks rounded half away from zero; 500 when that
-//     is 0 or less, above 500, or not a number. BlocLen = TSRange / nBlocks.
+//  2. nBlocks = block_opt.n_blocks rounded half away from zero; kMostBlocks
+//     when that is 0 or less, above kMostBlocks, or not a number. BlocLen = TSRange / nBlocks.
 //  3. The turning points (TSEXTRM) go into `hist`, and TSRAIN2 counts them
 //     into the nBlocks blocks.
 //  4. The thickness factor comes from DMG02A.
@@ -68,7 +72,7 @@ struct DmgOut {
 // (or "... from DMG02A  \n") on `print`; `block_opt` and `dmg_out` are not
 // written and `hist` holds no result.
 //
-// `hist` must have room for max(series.size(), 500) values; it may be the
+// `hist` must have room for work_size(series.size()) values; it may be the
 // series' own storage (starting at its first value), since each turning point
 // is written behind the values still to be read. Nothing as large as the
 // series is allocated; the series may hold more than 2^31 values as long as

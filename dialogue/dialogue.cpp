@@ -5,7 +5,7 @@
 #include <istream>
 #include <ostream>
 
-#include "dialogue/dmg01.hpp"
+#include "dialogue/program.hpp"
 #include "dialogue/run_end.hpp"
 #include "textio/freeform.hpp"
 #include "textio/lines.hpp"

@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dialogue/dmg01.hpp"
+#include "dialogue/program.hpp"
 #include "fuzz/support.hpp"
 
 namespace {

@@ -19,7 +19,7 @@ using skaldur::fuzz::check;
 using skaldur::textio::convert_real;
 using skaldur::textio::FreeFormReader;
 using skaldur::textio::is_real_form;
-using skaldur::textio::ReadError;
+using skaldur::textio::NumberError;
 
 bool same_double(double a, double b) {
   return a == b && std::signbit(a) == std::signbit(b);
@@ -48,13 +48,13 @@ void check_whole_text(std::string_view text) {
   const bool form = is_real_form(text);
   check(!value || form, "convert_real accepted a text that is_real_form refuses");
   if (!form) {
-    check(!value && value.error() == ReadError::bad_number, "a refused form must be bad_number");
+    check(!value && value.error() == NumberError::bad_number, "a refused form must be bad_number");
     return;
   }
   bool overflow = false;
   const double reference = strtod_reading(text, overflow);
   if (!value) {
-    check(value.error() == ReadError::out_of_range, "a real form failed other than by range");
+    check(value.error() == NumberError::out_of_range, "a real form failed other than by range");
     check(overflow, "convert_real refused a real that strtod reads");
     return;
   }
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string digits(reader.value_text());
         const long long reference = std::strtoll(digits.c_str(), nullptr, 10);
         check(reference == *value, "whole() and strtoll disagree");
-      } else if (value.error() == ReadError::out_of_range) {
+      } else if (value.error() == NumberError::out_of_range) {
         const std::string digits(reader.value_text());
         errno = 0;
         const long long reference = std::strtoll(digits.c_str(), nullptr, 10);

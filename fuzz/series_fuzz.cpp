@@ -34,7 +34,7 @@ constexpr std::array<series::TimeWindow, 4> kWindows = {{
 
 // One reading of the input, as the input's first two bytes set it up.
 struct Reading {
-  std::optional<textio::Result<series::Record, series::ReadError>> result;
+  std::optional<textio::Result<series::Record, textio::LineError>> result;
   int calls = 0;
   int columns_found = 0;
   std::vector<int> chosen;
@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   check(calls <= 1, "the columns were asked for more than once");
   if (!result) {
-    const series::ReadError& error = result.error();
+    const textio::LineError& error = result.error();
     check(!error.what.empty(), "a failed reading without a reason");
     check(error.line >= 1, "a failed reading without its line");
     check(error.text.size() <= width, "the failed line is longer than the line width");

@@ -54,7 +54,7 @@ bool read_values(std::string_view line, std::size_t count, std::vector<double>& 
   for (std::size_t i = 0; i <= count; ++i) {
     const auto value = reader.real();
     if (!value) {
-      if (value.error() == textio::ReadError::missing) {
+      if (value.error() == textio::NumberError::missing) {
         why = "the line holds fewer numbers than the time and " + std::to_string(count) +
               (count == 1 ? " stress value" : " stress values");
       } else {
@@ -385,10 +385,10 @@ void reserve_for_rest(int fd, std::int64_t bytes_read, const TimeWindow& window,
 // the values, the end of the window and the first unreadable line are exactly
 // those of a reading line by line; when the system refuses the second thread
 // they are read one after the other. `line_time` follows the last data line.
-textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
-                                          std::int64_t lines_before, const LineRules& rules,
-                                          const ReadTuning& tuning, Record& record,
-                                          double& line_time) {
+textio::Result<bool, textio::LineError> read_rest(int fd, std::string_view unread,
+                                                  std::int64_t lines_before, const LineRules& rules,
+                                                  const ReadTuning& tuning, Record& record,
+                                                  double& line_time) {
   ChunkSource source(fd, unread, tuning.chunk_bytes, rules.width);
   bool two_threads = tuning.two_threads && std::thread::hardware_concurrency() > 1;
   StretchBuffer store_a;
@@ -399,7 +399,7 @@ textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
   std::int64_t base = lines_before;
   std::int64_t bytes_seen = 0;
   bool reserved = false;
-  ReadError error;
+  textio::LineError error;
 
   // Takes one stretch's result; true when the reading goes on.
   const auto take = [&](ChunkResult& r, bool& failed) {
@@ -414,7 +414,7 @@ textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
     base += r.lines;
     return r.stop == ChunkResult::Stop::none;
   };
-  const auto done = [&](bool failed) -> textio::Result<bool, ReadError> {
+  const auto done = [&](bool failed) -> textio::Result<bool, textio::LineError> {
     if (failed) return textio::fail(std::move(error));
     return true;
   };
@@ -472,7 +472,7 @@ textio::Result<bool, ReadError> read_rest(int fd, std::string_view unread,
   }
   if (source.error() != 0) {
     error.line = base;
-    error.what = std::string("the file cannot be read: ") + std::strerror(source.error());
+    error.what = textio::cannot_read(source.error());
     return done(true);
   }
   return true;
@@ -497,9 +497,10 @@ std::vector<std::string> column_names(std::string_view comment, int count) {
 
 }  // namespace
 
-textio::Result<Record, ReadError> read_columns(textio::LineReader& lines, const TimeWindow& window,
-                                               const ColumnChooser& choose,
-                                               const ReadTuning& tuning) {
+textio::Result<Record, textio::LineError> read_columns(textio::LineReader& lines,
+                                                       const TimeWindow& window,
+                                                       const ColumnChooser& choose,
+                                                       const ReadTuning& tuning) {
   LineRules rules;
   rules.window = window;
   rules.width = lines.width();
@@ -510,8 +511,8 @@ textio::Result<Record, ReadError> read_columns(textio::LineReader& lines, const 
   std::string header;  // the last comment line so far
 
   std::string_view line;
-  const auto stop = [&](std::string what) -> textio::Result<Record, ReadError> {
-    return textio::fail(ReadError{lines.line_number(), std::string(line), std::move(what)});
+  const auto stop = [&](std::string what) -> textio::Result<Record, textio::LineError> {
+    return textio::fail(textio::LineError{lines.line_number(), std::string(line), std::move(what)});
   };
 
   bool accepted = false;
@@ -519,7 +520,7 @@ textio::Result<Record, ReadError> read_columns(textio::LineReader& lines, const 
     const auto status = lines.next(line);
     if (status == textio::LineReader::Status::error) {
       line = {};
-      return stop(std::string("the file cannot be read: ") + std::strerror(lines.error()));
+      return stop(textio::cannot_read(lines.error()));
     }
     if (status == textio::LineReader::Status::end) break;
     const Verdict verdict = rules.judge(line, lines.after_cut(), values, why);
@@ -574,7 +575,7 @@ textio::Result<Record, ReadError> read_columns(textio::LineReader& lines, const 
     const std::string_view unread = lines.release_unread();
     if (lines.error() != 0) {
       line = {};
-      return stop(std::string("the file cannot be read: ") + std::strerror(lines.error()));
+      return stop(textio::cannot_read(lines.error()));
     }
     const auto rest = read_rest(lines.descriptor(), unread, lines.line_number(), rules, tuning,
                                 record, line_time);

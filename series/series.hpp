@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "textio/line_error.hpp"
 #include "textio/lines.hpp"
 #include "textio/result.hpp"
 
@@ -28,14 +29,6 @@ struct ReadTuning {
   bool two_threads = true;
 };
 
-// Where and why the reading stopped: the line (from 1; 0 when no line is
-// concerned), the line as read, and what was wrong.
-struct ReadError {
-  std::int64_t line = 0;
-  std::string text;
-  std::string what;
-};
-
 // What the first accepted data line shows: the number of its fields (the time
 // included), and the names of the columns when the header gives them. The
 // last comment line before that line, split into blank-separated words after
@@ -49,7 +42,7 @@ struct Layout {
 
 // Called once, for the first accepted line: returns the columns to read (each
 // 2 ... layout.columns, in the order wanted; repeats allowed), or a message
-// that ends the reading as a ReadError on that line.
+// that ends the reading as a textio::LineError on that line.
 using ColumnChooser = std::function<textio::Result<std::vector<int>, std::string>(const Layout&)>;
 
 // The chosen columns of the accepted lines, in file order.
@@ -67,10 +60,10 @@ struct Record {
 // one stress value; that line is split into its blank-separated fields to
 // count the columns, and every later line must hold as many values. A chosen
 // stress beyond the single-precision range, more than 2^31 - 1 accepted lines
-// or a read error of the file stop the reading with a ReadError.
-[[nodiscard]] textio::Result<Record, ReadError> read_columns(textio::LineReader& lines,
-                                                             const TimeWindow& window,
-                                                             const ColumnChooser& choose,
-                                                             const ReadTuning& tuning = {});
+// or a read error of the file stop the reading with a textio::LineError.
+[[nodiscard]] textio::Result<Record, textio::LineError> read_columns(textio::LineReader& lines,
+                                                                     const TimeWindow& window,
+                                                                     const ColumnChooser& choose,
+                                                                     const ReadTuning& tuning = {});
 
 }  // namespace skaldur::series

@@ -34,7 +34,7 @@ std::string segment_place(std::int64_t j) {
 
 // "cannot read m on the line of segment 2 'x': not a number of the needed kind"
 std::string cannot_read(std::string_view name, std::string_view place,
-                        const textio::FreeFormReader& reader, textio::ReadError why) {
+                        const textio::FreeFormReader& reader, textio::NumberError why) {
   std::string what = "cannot read ";
   what.append(name).append(" on ").append(place);
   if (!reader.value_text().empty()) {
@@ -46,10 +46,10 @@ std::string cannot_read(std::string_view name, std::string_view place,
 
 }  // namespace
 
-textio::Result<std::string, DefinitionError> read_definition(textio::LineReader& lines,
-                                                             std::span<double> record,
-                                                             std::ostream& console) {
-  using Outcome = textio::Result<std::string, DefinitionError>;
+textio::Result<std::string, textio::LineError> read_definition(textio::LineReader& lines,
+                                                               std::span<double> record,
+                                                               std::ostream& console) {
+  using Outcome = textio::Result<std::string, textio::LineError>;
   std::string title;
   enum class Next { title_line, counts_line, segment_line, fixed_line };
   Next next = Next::title_line;
@@ -60,7 +60,7 @@ textio::Result<std::string, DefinitionError> read_definition(textio::LineReader&
 
   std::string_view line;
   const auto stop = [&](std::int64_t line_number, std::string what) -> Outcome {
-    return textio::fail(DefinitionError{line_number, std::string(line), std::move(what)});
+    return textio::fail(textio::LineError{line_number, std::string(line), std::move(what)});
   };
   // Index (from 0) of position 9 + 3 * (j - 1): segment j's LogA.
   const auto segment_index = [](std::int64_t j) {
@@ -71,8 +71,7 @@ textio::Result<std::string, DefinitionError> read_definition(textio::LineReader&
     const auto status = lines.next(line);
     if (status == textio::LineReader::Status::error) {
       line = {};
-      return stop(lines.line_number(),
-                  std::string("the file cannot be read: ") + std::strerror(lines.error()));
+      return stop(lines.line_number(), textio::cannot_read(lines.error()));
     }
     if (status == textio::LineReader::Status::end) break;
     if (textio::is_comment_line(line) || textio::is_blank_line(line)) continue;

@@ -5,18 +5,11 @@
 #include <span>
 #include <string>
 
+#include "textio/line_error.hpp"
 #include "textio/lines.hpp"
 #include "textio/result.hpp"
 
 namespace skaldur::sncurve {
-
-// Why a definition file cannot be used: the line (from 1; 0 when the file
-// ended too early), the line as read, and what was wrong.
-struct DefinitionError {
-  std::int64_t line = 0;
-  std::string text;
-  std::string what;
-};
 
 // Reads a user's SN-curve definition file into `record` and returns its title.
 //
@@ -50,7 +43,7 @@ struct DefinitionError {
 //   - 8 + 3 * nSNlin + nFixPar values do not fit `record`;
 //   - a segment's m is not above 0;
 //   - the file ends before its fixed-parameter line (error.line 0).
-[[nodiscard]] textio::Result<std::string, DefinitionError> read_definition(
+[[nodiscard]] textio::Result<std::string, textio::LineError> read_definition(
     textio::LineReader& lines, std::span<double> record, std::ostream& console);
 
 }  // namespace skaldur::sncurve

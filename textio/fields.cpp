@@ -26,7 +26,7 @@ int classify_non_integer(std::string_view t) {
 
 }  // namespace
 
-Result<FieldType, ReadError> FLDTYP(std::string_view field, int field_length) {
+Result<FieldType, NumberError> FLDTYP(std::string_view field, int field_length) {
   if (field_length <= 0) return FieldType{};
   field = field.substr(0, std::min(field.size(), kFieldWidth));
   const int first = IFSTNB(field);
@@ -47,7 +47,7 @@ Result<FieldType, ReadError> FLDTYP(std::string_view field, int field_length) {
   return FieldType{kReal, *value};
 }
 
-Result<std::vector<Field>, ReadError> LINFLD(std::string_view line) {
+Result<std::vector<Field>, NumberError> LINFLD(std::string_view line) {
   std::vector<Field> fields;
   std::size_t pos = 0;
   while (true) {

@@ -30,7 +30,7 @@ struct FieldType {
 // starts with a sign, or with a digit and holds a point or a capital E followed
 // by a sign or digit, is a real; anything else is a word with value 0. Fails
 // when an integer or real does not convert ("1.2.3", "-x").
-[[nodiscard]] Result<FieldType, ReadError> FLDTYP(std::string_view field, int field_length);
+[[nodiscard]] Result<FieldType, NumberError> FLDTYP(std::string_view field, int field_length);
 
 struct Field {
   int type = kNoField;
@@ -40,6 +40,6 @@ struct Field {
 
 // Splits a line into its blank-separated fields (only the blank separates:
 // a tab or a comma is part of a field) and classifies each with FLDTYP.
-[[nodiscard]] Result<std::vector<Field>, ReadError> LINFLD(std::string_view line);
+[[nodiscard]] Result<std::vector<Field>, NumberError> LINFLD(std::string_view line);
 
 }  // namespace skaldur::textio

@@ -53,13 +53,13 @@ long long decimal_magnitude(std::string_view text) {
 
 }  // namespace
 
-std::string_view describe(ReadError error) {
+std::string_view describe(NumberError error) {
   switch (error) {
-    case ReadError::missing: return "a number is missing";
-    case ReadError::bad_number: return "not a number of the needed kind";
-    case ReadError::null_value: return "an empty value between commas";
-    case ReadError::slash: return "a slash ends the values too early";
-    case ReadError::out_of_range: return "the number is out of range";
+    case NumberError::missing: return "a number is missing";
+    case NumberError::bad_number: return "not a number of the needed kind";
+    case NumberError::null_value: return "an empty value between commas";
+    case NumberError::slash: return "a slash ends the values too early";
+    case NumberError::out_of_range: return "the number is out of range";
   }
   return "unreadable";
 }
@@ -68,7 +68,7 @@ namespace {
 
 // Converts a real whose form convert_real has checked; `d_exponent` is the
 // position of a D or d exponent letter, npos when there is none.
-Result<double, ReadError> convert_checked(std::string_view text, std::size_t d_exponent) {
+Result<double, NumberError> convert_checked(std::string_view text, std::size_t d_exponent) {
   // from_chars takes neither a leading '+' nor the exponent letters D and d.
   std::string_view digits = text;
   if (digits.front() == '+') {
@@ -92,10 +92,10 @@ Result<double, ReadError> convert_checked(std::string_view text, std::size_t d_e
   double value = 0.0;
   const auto [ptr, ec] = std::from_chars(first, first + digits.size(), value);
   if (ec == std::errc::result_out_of_range) {
-    if (decimal_magnitude(text) > 0) return fail(ReadError::out_of_range);
+    if (decimal_magnitude(text) > 0) return fail(NumberError::out_of_range);
     return text.front() == '-' ? -0.0 : 0.0;
   }
-  if (ec != std::errc{} || ptr != first + digits.size()) return fail(ReadError::bad_number);
+  if (ec != std::errc{} || ptr != first + digits.size()) return fail(NumberError::bad_number);
   return value;
 }
 
@@ -108,7 +108,7 @@ namespace {
 // still has its end, so that a caller first checks what follows it.
 struct RealPrefix {
   const char* stop = nullptr;
-  std::optional<ReadError> error;
+  std::optional<NumberError> error;
 };
 
 // Eight digit characters already turned into the values 0 to 9 (first digit
@@ -258,16 +258,16 @@ bool read_reals(std::string_view text, std::span<double> values) {
   return true;
 }
 
-Result<double, ReadError> convert_real(std::string_view text) {
+Result<double, NumberError> convert_real(std::string_view text) {
   double value = 0.0;
   const char* const end = text.data() + text.size();
   const RealPrefix prefix = read_real_prefix(text.data(), end, value);
-  if (prefix.stop != end) return fail(ReadError::bad_number);
+  if (prefix.stop != end) return fail(NumberError::bad_number);
   if (prefix.error) return fail(*prefix.error);
   return value;
 }
 
-std::optional<ReadError> FreeFormReader::next_value() {
+std::optional<NumberError> FreeFormReader::next_value() {
   if (const auto error = skip_to_value()) return error;
   take_value();
   return std::nullopt;
@@ -282,7 +282,7 @@ void FreeFormReader::take_value() {
   after_value_ = true;
 }
 
-std::optional<ReadError> FreeFormReader::skip_to_value() {
+std::optional<NumberError> FreeFormReader::skip_to_value() {
   while (pos_ < text_.size() && is_space(text_[pos_]))
     ++pos_;
   if (pos_ < text_.size() && text_[pos_] == ',') {
@@ -295,23 +295,23 @@ std::optional<ReadError> FreeFormReader::skip_to_value() {
     if (!after_value_ || (pos_ < text_.size() && text_[pos_] == ',')) {
       value_start_ = pos_;
       value_text_ = text_.substr(pos_, 1);
-      return ReadError::null_value;
+      return NumberError::null_value;
     }
   }
   value_start_ = pos_;
   if (pos_ >= text_.size()) {
     value_text_ = {};
-    return ReadError::missing;
+    return NumberError::missing;
   }
   if (text_[pos_] == '/') {
     value_text_ = text_.substr(pos_, 1);
     pos_ = text_.size();
-    return ReadError::slash;
+    return NumberError::slash;
   }
   return std::nullopt;
 }
 
-Result<double, ReadError> FreeFormReader::real() {
+Result<double, NumberError> FreeFormReader::real() {
   if (const auto error = skip_to_value()) return fail(*error);
   // The number is read in place; only a failure looks for the end of the value.
   const char* const first = text_.data() + pos_;
@@ -327,10 +327,10 @@ Result<double, ReadError> FreeFormReader::real() {
     return value;
   }
   take_value();
-  return fail(ReadError::bad_number);
+  return fail(NumberError::bad_number);
 }
 
-Result<std::int32_t, ReadError> FreeFormReader::whole() {
+Result<std::int32_t, NumberError> FreeFormReader::whole() {
   if (const auto error = next_value()) return fail(*error);
   std::string_view digits = value_text_;
   const bool plus = digits.front() == '+';
@@ -339,13 +339,13 @@ Result<std::int32_t, ReadError> FreeFormReader::whole() {
   const std::size_t sign = (!plus && !digits.empty() && digits.front() == '-') ? 1 : 0;
   if (digits.size() == sign ||
       !std::all_of(digits.begin() + static_cast<std::ptrdiff_t>(sign), digits.end(), is_digit)) {
-    return fail(ReadError::bad_number);
+    return fail(NumberError::bad_number);
   }
   std::int32_t value = 0;
   const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (ec == std::errc::result_out_of_range) return fail(ReadError::out_of_range);
+  if (ec == std::errc::result_out_of_range) return fail(NumberError::out_of_range);
   if (ec != std::errc{} || ptr != digits.data() + digits.size()) {
-    return fail(ReadError::bad_number);
+    return fail(NumberError::bad_number);
   }
   return value;
 }

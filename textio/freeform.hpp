@@ -11,7 +11,7 @@
 namespace skaldur::textio {
 
 // Why a number could not be read from a free-form text.
-enum class ReadError {
+enum class NumberError {
   missing,       // the text ended before the value
   bad_number,    // not a number of the needed kind: a word, "1.5.5", "3*1.0", "12.5" for a whole
   null_value,    // an empty value: a leading comma, or two commas with only blanks between
@@ -25,7 +25,7 @@ enum class ReadError {
 }
 
 // A short English description, for messages such as "cannot read ...: <what>".
-[[nodiscard]] std::string_view describe(ReadError error);
+[[nodiscard]] std::string_view describe(NumberError error);
 
 // Reads numbers one after the other from a text in free form.
 //
@@ -39,8 +39,8 @@ class FreeFormReader {
  public:
   explicit FreeFormReader(std::string_view text) : text_(text) {}
 
-  [[nodiscard]] Result<double, ReadError> real();
-  [[nodiscard]] Result<std::int32_t, ReadError> whole();
+  [[nodiscard]] Result<double, NumberError> real();
+  [[nodiscard]] Result<std::int32_t, NumberError> whole();
 
   // Offset of the value read last (or of the place where reading failed).
   [[nodiscard]] std::size_t value_start() const { return value_start_; }
@@ -50,11 +50,11 @@ class FreeFormReader {
  private:
   // Moves past the separators to the start of the next value; the error
   // when there is none.
-  [[nodiscard]] std::optional<ReadError> skip_to_value();
+  [[nodiscard]] std::optional<NumberError> skip_to_value();
   // Takes the value that starts here, up to its separator, into value_text_.
   void take_value();
   // Both of the above.
-  [[nodiscard]] std::optional<ReadError> next_value();
+  [[nodiscard]] std::optional<NumberError> next_value();
 
   std::string_view text_;
   std::size_t pos_ = 0;
@@ -75,6 +75,6 @@ class FreeFormReader {
 // Converts a real in the form above; bad_number for any other text,
 // out_of_range when it overflows a double. A value too small for a double
 // reads as zero of the same sign.
-[[nodiscard]] Result<double, ReadError> convert_real(std::string_view text);
+[[nodiscard]] Result<double, NumberError> convert_real(std::string_view text);
 
 }  // namespace skaldur::textio

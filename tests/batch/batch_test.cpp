@@ -359,7 +359,7 @@ TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
       {"a.ts", "3 80 95", "3 80 x", 2, {"a.ts, line 5", "'c1'"}},
       {"a.ts", "", "", 2, {"--shard"}, "--shard 3/2"},
       {t, "c2,a.ts,0.5", "c2,a.ts,0.4", 0, {"warning", "0.9"}},
-      {"a.ts", "3 80 95\n4 0 1\n5 60 50\n", "", 0, {"warning", "'c1'", "TSRAIN2"}},
+      {"a.ts", "3 80 95\n4 0 1\n5 60 50\n", "", 0, {"warning", "'c1'", "too short"}},
       {"a.ts", "", "", 1, {"cannot make the folder", "job.toml/out"}, "--out job.toml/out"},
       {j, "design_life = 20.0", "design_life = 1e30", 3, {}, "--check"},
   };

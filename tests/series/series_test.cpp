@@ -24,7 +24,7 @@ namespace {
 struct Outcome {
   bool ok = false;
   Record record;
-  ReadError error;
+  textio::LineError error;
   Layout layout;  // as offered to the chooser; columns 0 when never asked
 };
 

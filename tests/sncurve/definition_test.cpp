@@ -22,7 +22,7 @@ struct Outcome {
   bool ok;
   std::vector<double> record;
   std::string title, console;
-  DefinitionError error;
+  textio::LineError error;
 };
 
 Outcome read(const std::string& content, std::size_t record_size = kRecordSize) {

@@ -67,11 +67,11 @@ TEST(Format, AgreesWithPrintfOnRandomValues) {
 }
 
 using Values = std::vector<double>;
-using enum ReadError;
-constexpr std::optional<ReadError> kOk;
+using enum NumberError;
+constexpr std::optional<NumberError> kOk;
 
 // Text, values asked for (below 0: one whole number), values read, error.
-const std::tuple<const char*, int, Values, std::optional<ReadError>> kRows[] = {
+const std::tuple<const char*, int, Values, std::optional<NumberError>> kRows[] = {
     {"2d-1", 1, {0.2}, kOk},
     {"-1e-400", 1, {-0.0}, kOk},
     {"0.0000001e-99999999999999999", 1, {0.0}, kOk},
@@ -106,7 +106,7 @@ TEST(FreeFormReader, RowsAndReadReals) {
   for (const auto& [text, count, expected, expected_error] : kRows) {
     FreeFormReader reader(text);
     Values values;
-    std::optional<ReadError> error;
+    std::optional<NumberError> error;
     const auto take = [&](const auto& got) {
       if (got.ok()) return values.push_back(static_cast<double>(*got));
       error = got.error();

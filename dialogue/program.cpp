@@ -1,4 +1,4 @@
-#include "dialogue/dmg01.hpp"
+#include "dialogue/program.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -28,6 +28,7 @@
 #include "sncurve/record.hpp"
 #include "textio/datestamp.hpp"
 #include "textio/format.hpp"
+#include "textio/line_error.hpp"
 #include "textio/lines.hpp"
 #include "textio/text.hpp"
 #include "textio/units.hpp"
@@ -73,9 +74,6 @@ void write_banner(std::ostream& out) {
     out << std::string(59, ' ') << '\n';
 }
 
-// The most blocks of the histogram; more asked for give this many.
-constexpr std::int32_t kMostBlocks = 500;
-
 // Everything the dialogue settles before the series is read.
 struct Settings {
   std::string print_name;
@@ -103,9 +101,9 @@ Settings ask_settings(Dialogue& dialogue, textio::UnitTable& units) {
   s.scf = dialogue.ask_real(kQ6, 1.0);
   s.thickness = dialogue.ask_real(kQ7, 0.0);
   s.blocks_asked = dialogue.ask_whole(kQ8, 0);
-  if (s.blocks_asked > kMostBlocks) {
+  if (s.blocks_asked > damage::kMostBlocks) {
     dialogue.note(std::to_string(s.blocks_asked) + " blocks asked for at question 8: " +
-                  std::to_string(kMostBlocks) + " blocks, the most there can be, are used");
+                  std::to_string(damage::kMostBlocks) + " blocks, the most there can be, are used");
   }
   return s;
 }
@@ -139,10 +137,9 @@ series::Record read_time_series(Dialogue& dialogue, textio::UnitTable& units,
   auto record = series::read_columns(lines, settings.window, choose);
   if (ended) throw std::move(*ended);
   if (!record) {
-    const series::ReadError& error = record.error();
-    throw RunEnd{kExitBadInput, "skaldur: " + std::string(textio::trimmed(settings.series_name)) +
-                                    ", line " + std::to_string(error.line) + ": " + error.what +
-                                    ": '" + printable(error.text) + "'"};
+    throw RunEnd{
+        kExitBadInput,
+        "skaldur: " + textio::describe(record.error(), textio::trimmed(settings.series_name))};
   }
   std::ostream& out = dialogue.out();
   out << " Number of steps in Time Series:" << format_int(record->n_steps, 12) << '\n';
@@ -205,12 +202,8 @@ std::string read_curve_file(Dialogue& dialogue, textio::UnitTable& units, const 
   textio::LineReader lines(units.descriptor(textio::kCurveUnit));
   auto title = sncurve::read_definition(lines, record, dialogue.out());
   if (!title) {
-    const sncurve::DefinitionError& error = title.error();
-    std::string where = "skaldur: " + std::string(textio::trimmed(choice.file_name));
-    if (error.line > 0) where += ", line " + std::to_string(error.line);
-    std::string message = where + ": " + error.what;
-    if (!error.text.empty()) message += ": '" + printable(error.text) + "'";
-    throw RunEnd{kExitBadInput, message};
+    throw RunEnd{kExitBadInput,
+                 "skaldur: " + textio::describe(title.error(), textio::trimmed(choice.file_name))};
   }
   return std::move(title).value();
 }
@@ -255,12 +248,12 @@ int run(textio::UnitTable& units, std::ostream& err) {
   if (curve.from_file) title = read_curve_file(dialogue, units, curve, record);
 
   // The series is needed for nothing after the computation, so its own
-  // storage (at least 500 values, for the block counts) is the work array:
-  // the turning points are written behind the values still to be read.
+  // storage (grown to the work size, for the block counts) is the work
+  // array: the turning points are written behind the values still to be read.
   std::vector<float> stresses =
       data.columns.empty() ? std::vector<float>{} : std::move(data.columns.front());
   const std::size_t n_steps = stresses.size();
-  if (stresses.size() < 500) stresses.resize(500, 0.0f);
+  stresses.resize(damage::work_size(n_steps), 0.0f);
   const auto result = damage::assess(std::span<const float>(stresses.data(), n_steps), stresses,
                                      record, {settings.thickness, settings.scf},
                                      {settings.force_unit_factor, settings.blocks_asked});
