@@ -12,6 +12,8 @@
 #include <mutex>
 #include <optional>
 #include <ostream>
+#include <span>
+#include <string>
 #include <thread>
 
 #include "damage/assess.hpp"
@@ -42,69 +44,87 @@ textio::Result<int, std::string> column_of(const ColumnRef& ref, const series::L
   return textio::fail("no column named '" + ref.name + "' among the stress columns of the header");
 }
 
-Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector<float>& work,
-                                 bool two_threads) {
-  const std::string file = lc.path.string();
-  const std::string which = " (load case '" + lc.name + "')";
-  const int fd = ::open(lc.path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return bad_input("cannot open " + file + ": " + std::strerror(errno) + which);
-  textio::LineReader lines(fd);
+// " (load case 'NAME')": the end of every message about a load case.
+std::string about(const LoadCase& lc) {
+  return " (load case '" + lc.name + "')";
+}
 
-  const std::size_t n_hot = job.hotspots.size();
-  std::vector<std::size_t> slot(n_hot);  // hotspot -> index among the columns read
-  std::optional<BatchError> unknown_column;
-  const series::ColumnChooser choose =
-      [&](const series::Layout& layout) -> textio::Result<std::vector<int>, std::string> {
-    std::vector<int> columns;
-    for (std::size_t h = 0; h < n_hot; ++h) {
-      const Hotspot& hot = job.hotspots[h];
-      const auto column = column_of(hot.column, layout);
-      if (!column) {
-        unknown_column = BatchError{
-            kExitBadInput, place(job.path.string(), hot.column_line, "column") + ": hotspot '" +
-                               hot.name + "': " + file + ": " + column.error() + which};
-        return textio::fail(column.error());
-      }
-      const auto at = std::find(columns.begin(), columns.end(), *column);
-      slot[h] = static_cast<std::size_t>(at - columns.begin());
-      if (at == columns.end()) columns.push_back(*column);
+// A load case's record, read for the columns of the job's hotspots.
+struct CaseRecord {
+  series::Record record;          // each column read once
+  std::vector<std::size_t> slot;  // hotspot -> index among the record's columns
+};
+
+// The columns of the series file that the job's hotspots read, each once, in
+// the order first named; `slot` gets each hotspot's index among them.
+Outcome<std::vector<int>> map_columns(const Job& job, const LoadCase& lc,
+                                      const series::Layout& layout,
+                                      std::vector<std::size_t>& slot) {
+  std::vector<int> columns;
+  for (std::size_t h = 0; h < job.hotspots.size(); ++h) {
+    const Hotspot& hot = job.hotspots[h];
+    const auto column = column_of(hot.column, layout);
+    if (!column) {
+      return bad_input(place(job.path.string(), hot.column_line, "column") + ": hotspot '" +
+                       hot.name + "': " + lc.path.string() + ": " + column.error() + about(lc));
     }
-    return columns;
-  };
+    const auto at = std::find(columns.begin(), columns.end(), *column);
+    slot[h] = static_cast<std::size_t>(at - columns.begin());
+    if (at == columns.end()) columns.push_back(*column);
+  }
+  return columns;
+}
+
+// Reads the hotspots' columns of the case's record from `lines`, in one pass.
+Outcome<CaseRecord> read_hotspot_columns(const Job& job, const LoadCase& lc,
+                                         textio::LineReader& lines, bool two_threads) {
+  const std::string file = lc.path.string();
+  auto opening = series::open_record(lines, {lc.first_time, lc.last_time});
+  if (!opening) return bad_input(textio::describe(opening.error(), file) + about(lc));
+  CaseRecord read;
+  read.slot.resize(job.hotspots.size());
+  std::vector<int> columns;
+  if (opening->layout().columns > 0) {  // else no line in the window: no column is read
+    auto mapped = map_columns(job, lc, opening->layout(), read.slot);
+    if (!mapped) return textio::fail(mapped.error());
+    columns = std::move(mapped).value();
+  }
   series::ReadTuning tuning;
   tuning.two_threads = two_threads;
-  auto record = series::read_columns(lines, {lc.first_time, lc.last_time}, choose, tuning);
+  auto record = series::read_record(lines, std::move(opening).value(), columns, tuning);
+  if (!record) return bad_input(textio::describe(record.error(), file) + about(lc));
+  read.record = std::move(record).value();
+  return read;
+}
+
+// Opens the case's record and reads it (see read_hotspot_columns).
+Outcome<CaseRecord> read_case(const Job& job, const LoadCase& lc, bool two_threads) {
+  const std::string file = lc.path.string();
+  const int fd = ::open(lc.path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return bad_input("cannot open " + file + ": " + std::strerror(errno) + about(lc));
+  textio::LineReader lines(fd);
+  auto read = read_hotspot_columns(job, lc, lines, two_threads);
   ::close(fd);
-  if (unknown_column) return textio::fail(*unknown_column);
-  if (!record) return bad_input(textio::describe(record.error(), file) + which);
-  series::Record& rec = record.value();
+  return read;
+}
 
-  CaseResult result;
-  result.steps = rec.n_steps;
-  result.simulation_length = rec.simulation_length;
-  if (job.weight_kind != WeightKind::occurrences_per_year && !(rec.simulation_length > 0.0)) {
-    return bad_input(file + ": the record spans no time (simulation length " +
-                     std::to_string(rec.simulation_length) +
-                     "), so it cannot be weighed into the year" + which);
-  }
-
-  result.runs.resize(n_hot);
-  if (rec.columns.empty()) {  // no line in the window: nothing to count, as in the dialogue
-    result.done = true;
-    return result;
-  }
-  // The last hotspot that reads a column may let the assessment work in the
-  // column's own storage; the others work in `work`.
-  std::vector<std::size_t> last_use(rec.columns.size());
+// Assesses every hotspot on its column of the case's record, in job order.
+// The last hotspot that reads a column lets the assessment work in the
+// column's own storage; the others work in `work`.
+Outcome<std::vector<Run>> assess_hotspots(const Job& job, const LoadCase& lc, CaseRecord& read,
+                                          std::vector<float>& work) {
+  const std::size_t n_hot = job.hotspots.size();
+  std::vector<std::size_t> last_use(read.record.columns.size());
   for (std::size_t h = 0; h < n_hot; ++h)
-    last_use[slot[h]] = h;
-  const auto n = static_cast<std::size_t>(rec.n_steps);
+    last_use[read.slot[h]] = h;
+  const auto n = static_cast<std::size_t>(read.record.n_steps);
   const std::size_t room = damage::work_size(n);
+  std::vector<Run> runs(n_hot);
   for (std::size_t h = 0; h < n_hot; ++h) {
     const Hotspot& hot = job.hotspots[h];
-    std::vector<float>& column = rec.columns[slot[h]];
+    std::vector<float>& column = read.record.columns[read.slot[h]];
     std::span<float> scratch;
-    if (last_use[slot[h]] == h) {
+    if (last_use[read.slot[h]] == h) {
       column.resize(room, 0.0f);
       scratch = column;
     } else {
@@ -115,15 +135,16 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
     const damage::CurveOpt curve_opt{hot.thickness, hot.scf};
     const damage::BlockRequest blocks{job.force_unit_factor, hot.blocks};
     auto assessed = damage::assess(values, scratch, hot.curve.record, curve_opt, blocks);
-    Run& run = result.runs[h];
+    Run& run = runs[h];
     if (!assessed) {
       if (assessed.error().kind == damage::AssessFailure::too_short) {
         run.status = "too_short";
         continue;
       }
       return textio::fail(BatchError{
-          kExitFailed, "hotspot '" + hot.name + "', " + file + ": the damage computation failed: " +
-                           std::string(damage::describe(assessed.error().kind)) + which});
+          kExitFailed, "hotspot '" + hot.name + "', " + lc.path.string() +
+                           ": the damage computation failed: " +
+                           std::string(damage::describe(assessed.error().kind)) + about(lc)});
     }
     damage::Assessment& a = assessed.value();
     run.damage = a.damage;
@@ -133,6 +154,30 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
     run.bloc_len = a.bloc_len;
     run.hist = std::move(a.hist);
   }
+  return runs;
+}
+
+Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector<float>& work,
+                                 bool two_threads) {
+  auto read = read_case(job, lc, two_threads);
+  if (!read) return textio::fail(read.error());
+  const series::Record& rec = read->record;
+  CaseResult result;
+  result.steps = rec.n_steps;
+  result.simulation_length = rec.simulation_length;
+  if (job.weight_kind != WeightKind::occurrences_per_year && !(rec.simulation_length > 0.0)) {
+    return bad_input(lc.path.string() + ": the record spans no time (simulation length " +
+                     std::to_string(rec.simulation_length) +
+                     "), so it cannot be weighed into the year" + about(lc));
+  }
+  if (rec.columns.empty()) {  // no line in the window: nothing to count, as in the dialogue
+    result.runs.resize(job.hotspots.size());
+    result.done = true;
+    return result;
+  }
+  auto runs = assess_hotspots(job, lc, read.value(), work);
+  if (!runs) return textio::fail(runs.error());
+  result.runs = std::move(runs).value();
   result.done = true;
   return result;
 }

@@ -44,8 +44,13 @@ void BM_ReadSeries(benchmark::State& state) {
   for (auto _ : state) {
     const int fd = ::open(path.c_str(), O_RDONLY);
     skaldur::textio::LineReader reader(fd);
-    const auto record = skaldur::series::read_columns(
-        reader, {}, [&](const skaldur::series::Layout&) { return columns; });
+    auto opening = skaldur::series::open_record(reader, {});
+    if (!opening) {
+      ::close(fd);
+      state.SkipWithError("the record did not open");
+      break;
+    }
+    const auto record = skaldur::series::read_record(reader, std::move(opening).value(), columns);
     ::close(fd);
     if (!record || record->n_steps != lines) {
       state.SkipWithError("the record did not read");

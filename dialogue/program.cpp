@@ -10,7 +10,6 @@
 #include <csignal>
 #include <cstring>
 #include <new>
-#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -119,28 +118,22 @@ int ask_column(Dialogue& dialogue, int columns) {
   }
 }
 
+// Reads the series file up to its first accepted line, asks question 12 when
+// there is one, and reads the column asked for.
 series::Record read_time_series(Dialogue& dialogue, textio::UnitTable& units,
                                 const Settings& settings) {
   textio::LineReader lines(units.descriptor(textio::kSeriesUnit));
-  // The column question may end the run: the reader is left by a message,
-  // and the end is taken up again once it has returned.
-  std::optional<RunEnd> ended;
-  const auto choose =
-      [&](const series::Layout& layout) -> textio::Result<std::vector<int>, std::string> {
-    try {
-      return std::vector<int>{ask_column(dialogue, layout.columns)};
-    } catch (RunEnd& end) {
-      ended = std::move(end);
-      return textio::fail(std::string("the run ended"));
-    }
+  const auto unreadable = [&](const textio::LineError& error) {
+    return RunEnd{kExitBadInput,
+                  "skaldur: " + textio::describe(error, textio::trimmed(settings.series_name))};
   };
-  auto record = series::read_columns(lines, settings.window, choose);
-  if (ended) throw std::move(*ended);
-  if (!record) {
-    throw RunEnd{
-        kExitBadInput,
-        "skaldur: " + textio::describe(record.error(), textio::trimmed(settings.series_name))};
-  }
+  auto opening = series::open_record(lines, settings.window);
+  if (!opening) throw unreadable(opening.error());
+  std::vector<int> columns;
+  const int found = opening->layout().columns;
+  if (found > 0) columns.push_back(ask_column(dialogue, found));
+  auto record = series::read_record(lines, std::move(opening).value(), columns);
+  if (!record) throw unreadable(record.error());
   std::ostream& out = dialogue.out();
   out << " Number of steps in Time Series:" << format_int(record->n_steps, 12) << '\n';
   out << " Simulation Length             :" << format_fixed(record->simulation_length, 12, 3)

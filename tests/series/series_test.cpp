@@ -25,24 +25,20 @@ struct Outcome {
   bool ok = false;
   Record record;
   textio::LineError error;
-  Layout layout;  // as offered to the chooser; columns 0 when never asked
+  Layout layout;  // as open_record found it; columns 0 when it failed or accepted no line
 };
 
-// Reads the file `fd` choosing `columns`, and calls `on_choice` when the
-// columns are chosen.
-Outcome read_fd(int fd, std::vector<int> columns, TimeWindow window = {},
+// Reads the file `fd` in two steps for `columns`, calling `between` between them.
+Outcome read_fd(int fd, const std::vector<int>& columns, TimeWindow window = {},
                 const ReadTuning& tuning = {}, std::size_t block = std::size_t{1} << 20,
-                const std::function<void()>& on_choice = {}) {
+                const std::function<void()>& between = {}) {
   textio::LineReader lines(fd, textio::kLineWidth, block);
   Outcome o;
-  auto result = read_columns(
-      lines, window,
-      [&](const Layout& layout) -> textio::Result<std::vector<int>, std::string> {
-        o.layout = layout;
-        if (on_choice) on_choice();
-        return columns;
-      },
-      tuning);
+  auto opening = open_record(lines, window);
+  if (opening) o.layout = opening->layout();
+  if (opening && between) between();
+  auto result = opening ? read_record(lines, std::move(opening).value(), columns, tuning)
+                        : textio::Result<Record, textio::LineError>(textio::fail(opening.error()));
   o.ok = result.ok();
   if (o.ok) o.record = std::move(result).value();
   if (!o.ok) o.error = result.error();
@@ -50,12 +46,12 @@ Outcome read_fd(int fd, std::vector<int> columns, TimeWindow window = {},
 }
 
 // Reads `content` choosing `columns`.
-Outcome read(const std::string& content, std::vector<int> columns, TimeWindow window = {},
+Outcome read(const std::string& content, const std::vector<int>& columns, TimeWindow window = {},
              const ReadTuning& tuning = {}, std::size_t block = std::size_t{1} << 20) {
   skaldur::testing::TempDir dir;
   const std::string path = dir.write("series", content);
   const int fd = ::open(path.c_str(), O_RDONLY);
-  Outcome o = read_fd(fd, std::move(columns), window, tuning, block);
+  Outcome o = read_fd(fd, columns, window, tuning, block);
   ::close(fd);
   return o;
 }
@@ -144,7 +140,7 @@ std::string random_record(std::mt19937& rng, int lines) {
 
 // Each column of a several-column reading is what the line-by-line reference
 // reads for that column alone, whatever the stretches and threads.
-TEST(read_columns, StretchesThreadsAndSeveralColumnsChangeNothing) {
+TEST(read_record, StretchesThreadsAndSeveralColumnsChangeNothing) {
   std::mt19937 rng(4242);
   const TimeWindow windows[] = {{}, {0.0, 1.0e30}, {10.0, 400.0}, {-1.0, 60.5}};
   const std::vector<int> choices[] = {{2}, {3}, {3, 2, 3}};
@@ -178,7 +174,7 @@ TEST(read_columns, StretchesThreadsAndSeveralColumnsChangeNothing) {
 // simulation length runs from the first accepted time to the last time read.
 // The last comment line before the first accepted line names the columns when
 // it has one word per field.
-TEST(read_columns, Rows) {
+TEST(read_record, Rows) {
   const std::string mixed =
       "$ a\n# b\n! c\n' d\n\n     \n-2 99\n-1 98\n0.5 1\n# later\n1,2\n2, 3 junk\n";
   const struct {
@@ -194,7 +190,7 @@ TEST(read_columns, Rows) {
       {mixed, 2, {0.0, 1e30}, {1.0f, 2.0f, 3.0f}, 0.5, 1.5, 2},
       {"0 123456.789\n1 -3.5E+02\n2 1.25E-3\n", 2, {}, {123456.789f, -350.0f, 1.25e-3f}, 0, 2, 2},
       {"0,1,2\n1,3,4\n", 2, {}, {1.0f, 3.0f}, 0, 1, 2},  // one field: a comma is no blank
-      {"# only a comment\n", 2, {}, {}, 0.0, 0.0, 0},
+      {"# only a comment\n", 9, {}, {}, 0.0, 0.0, 0},    // no line: the column is not looked at
       {"-3 1\n-2 1\n", 2, {}, {}, 0.0, -2.0, 0},
       {"# time  a b\n0 1 2\n", 2, {}, {1.0f}, 0, 0, 3, {"time", "a", "b"}},
       // after the window's start; the last one counts; only those before
@@ -202,8 +198,7 @@ TEST(read_columns, Rows) {
       {"# t x y\n# t x\n0 1 2\n", 2, {}, {1.0f}, 0, 0, 3},
       {"0 1 2\n# t x y\n1 2 3\n", 2, {}, {1.0f, 2.0f}, 0, 1, 3},
       {"# t\tx y\n0 1 2\n", 2, {}, {1.0f}, 0, 0, 3},  // the blank separates, as in the data
-      {"\xEF\xBB\xBF# t x y\n0 1 2\n", 2, {}, {1.0f}, 0, 0, 3, {"t", "x", "y"}},  // a mark is not
-                                                                                  // read
+      {"\xEF\xBB\xBF# t x y\n0 1 2\n", 2, {}, {1.0f}, 0, 0, 3, {"t", "x", "y"}},  // BOM skipped
   };
   for (const auto& row : rows) {
     const Outcome o = read(row.content, {row.column}, row.window);
@@ -217,12 +212,12 @@ TEST(read_columns, Rows) {
   }
 }
 
-// Where and why the reading stops. A line longer than the 10 000-character
-// limit is read through its first 10 000 characters. When the cut divides a chosen stress of an
-// accepted line, its front would be taken for the number: the reading stops there. A cut through
-// the time leaves too few values, and a line with too few says that it was cut. Whatever the blocks
-// and stretches the line is read in.
-TEST(read_columns, StopsAndCutLines) {
+// Where and why the reading stops, before the columns are chosen (open_record) or after
+// (read_record). A line longer than the 10 000-character limit is read through its first 10 000
+// characters. When the cut divides a chosen stress of an accepted line, its front would be taken
+// for the number: the reading stops there. A cut through the time leaves too few values, and a line
+// with too few says that it was cut. Whatever the blocks and stretches the line is read in.
+TEST(read_record, StopsAndCutLines) {
   // The time (6 characters), 999 zeros of 10 characters and a stress of about
   // 5000 whose cut leaves " 500".
   std::string wide;
@@ -241,7 +236,11 @@ TEST(read_columns, StopsAndCutLines) {
     TimeWindow window;
     std::int64_t line;  // 0: read, n_steps lines
     std::string what;
+    bool before_choice = false;
   } rows[] = {
+      {"# t\n-1 x\n0 1\n", {2}, {}, 2, "cannot read stress value 1 'x'", true},
+      {"0 1 x\n1 2 3\n", {2}, {}, 1, "cannot read stress value 2 'x'", true},  // 3 fields
+      {"0 1 2\n", {}, {}, 1, "no column was chosen"},
       {wide, {1001}, {}, 1, "cut at its 10000-character limit inside the value of column 1001"},
       {wide, {2, 1001}, {}, 1, "inside the value of column 1001"},
       {wide, {2}, {}, 0, "4"},  // the divided value is not used
@@ -270,6 +269,7 @@ TEST(read_columns, StopsAndCutLines) {
         continue;
       }
       ASSERT_FALSE(o.ok) << at;
+      EXPECT_EQ(o.layout.columns == 0, row.before_choice) << at;
       EXPECT_EQ(o.error.line, row.line) << at;
       EXPECT_NE(o.error.what.find(row.what), std::string::npos) << at << ": " << o.error.what;
       EXPECT_LE(o.error.text.size(), textio::kLineWidth) << at;
@@ -280,7 +280,7 @@ TEST(read_columns, StopsAndCutLines) {
 // A line that never ends (NUL bytes as from /dev/zero) stops the reading once
 // its head cannot be a data line, and a reading whose window has ended reads
 // no further: neither waits for the line end.
-TEST(read_columns, EndlessLinesEndTheReading) {
+TEST(read_record, EndlessLinesEndTheReading) {
   const struct {
     std::string head;  // a printf format
     TimeWindow window;
@@ -309,7 +309,7 @@ TEST(read_columns, EndlessLinesEndTheReading) {
 // system refuses the second reading thread, the stretches are read one after
 // the other (a default thread stack larger than the address space makes every
 // new thread fail).
-TEST(read_columns, FileSizeChangesAndRoom) {
+TEST(read_record, FileSizeChangesAndRoom) {
   constexpr int kLines = 1 << 17;  // 2 MiB of 16-byte lines
   std::string record;
   for (int i = 0; i < kLines; ++i) {
@@ -319,7 +319,7 @@ TEST(read_columns, FileSizeChangesAndRoom) {
   }
   const struct {
     const char* name;
-    off_t size_when_chosen;  // -1: as written; the file as written once more behind it
+    off_t size_between;  // between the steps; -1: the file as written once more behind it
     off_t size_at_start;
     TimeWindow window;
     std::int64_t steps;
@@ -347,8 +347,8 @@ TEST(read_columns, FileSizeChangesAndRoom) {
       const int fd = ::open(path.c_str(), O_RDONLY);
       const Outcome o = read_fd(fd, {2}, row.window, tuning, std::size_t{1} << 20, [&] {
         if (row.size_at_start > 0) return;
-        if (row.size_when_chosen >= 0) {
-          std::filesystem::resize_file(path, static_cast<std::uintmax_t>(row.size_when_chosen));
+        if (row.size_between >= 0) {
+          std::filesystem::resize_file(path, static_cast<std::uintmax_t>(row.size_between));
         } else {
           std::ofstream(path, std::ios::app | std::ios::binary) << record;
         }
