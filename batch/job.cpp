@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <toml++/toml.h>
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -22,15 +21,6 @@
 
 namespace skaldur::batch {
 namespace {
-
-std::string squeezed_upper(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    if (c != ' ' && c != '\t')
-      out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return out;
-}
 
 std::int64_t line_of(const toml::node& node) {
   return static_cast<std::int64_t>(node.source().begin.line);
@@ -170,7 +160,8 @@ Outcome<Hotspot> read_hotspot(const toml::table& table, const Job& job, const st
       const std::int64_t v = curve->as_integer()->get();
       if (v >= 1 && v <= catalogue.count) n = static_cast<int>(v);
     } else if (curve->is_string()) {
-      n = find_curve(catalogue, curve->as_string()->get());
+      const auto found = sncurve::find_curve(catalogue, curve->as_string()->get());
+      if (found) n = *found;
     } else {
       return textio::fail(f.error("curve", "neither a curve number nor a curve name"));
     }
@@ -238,15 +229,6 @@ std::optional<WeightKind> weight_kind(std::string_view column) {
   return std::nullopt;
 }
 
-int find_curve(const sncurve::Catalogue& catalogue, std::string_view name) {
-  const std::string wanted = squeezed_upper(name);
-  for (int n = 1; n <= catalogue.count; ++n) {
-    const auto shown = sncurve::display_name(catalogue, n);
-    if (shown && squeezed_upper(*shown) == wanted) return n;
-  }
-  return 0;
-}
-
 Outcome<Job> read_job(const std::filesystem::path& path, const sncurve::Catalogue& catalogue,
                       std::vector<std::string>& warnings) {
   const std::string file = path.string();
@@ -284,10 +266,10 @@ Outcome<Job> read_job(const std::filesystem::path& path, const sncurve::Catalogu
   job.dff = *dff;
   auto unit = f.text("unit", std::string("Pa"));
   if (!unit) return textio::fail(unit.error());
-  if (squeezed_upper(*unit) == "MPA") {
+  if (textio::squeezed_upper(*unit) == "MPA") {
     job.unit = "MPa";
     job.force_unit_factor = 1.0;
-  } else if (squeezed_upper(*unit) == "PA") {
+  } else if (textio::squeezed_upper(*unit) == "PA") {
     job.unit = "Pa";
     job.force_unit_factor = 1.0e-6;
   } else {

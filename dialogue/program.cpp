@@ -232,9 +232,8 @@ void ask_histogram_files(Dialogue& dialogue, textio::UnitTable& units,
 // ask -> read -> assess -> report.
 int run(textio::UnitTable& units, std::ostream& err) {
   const std::string date_stamp = textio::padded(textio::DATSTMP(80, 6), 256);
-  sncurve::Catalogue catalogue;
-  std::ostream no_print_file(nullptr);
-  if (sncurve::SNCATLG(catalogue, no_print_file) != 0) {
+  const auto catalogue = sncurve::builtin_catalogue();
+  if (!catalogue) {
     err << "skaldur: the built-in SN-curve catalogue could not be built\n";
     return kExitFailed;
   }
@@ -242,7 +241,7 @@ int run(textio::UnitTable& units, std::ostream& err) {
   write_banner(dialogue.out());
   const Settings settings = ask_settings(dialogue, units);
   sncurve::Record record{};
-  const CurveChoice curve = choose_curve(dialogue, units, catalogue, record);
+  const CurveChoice curve = choose_curve(dialogue, units, *catalogue, record);
   series::Record data = read_time_series(dialogue, units, settings);
   std::string title;
   if (curve.from_file) title = read_curve_file(dialogue, units, curve, record);
