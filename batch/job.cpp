@@ -9,7 +9,6 @@
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <ostream>
 #include <set>
 
 #include "batch/load_cases.hpp"
@@ -107,8 +106,7 @@ std::optional<BatchError> read_curve_file(const std::filesystem::path& path,
                       where + ": cannot open '" + shown + "': " + std::strerror(errno)};
   }
   textio::LineReader lines(fd);
-  std::ostream no_console(nullptr);
-  auto title = sncurve::read_definition(lines, curve.record, no_console);
+  auto title = sncurve::read_definition(lines, curve.record);
   ::close(fd);
   if (!title) {
     return BatchError{kExitBadInput, textio::describe(title.error(), shown) +
