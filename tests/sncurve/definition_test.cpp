@@ -110,8 +110,7 @@ TEST(ReadDefinition, Refusals) {
     EXPECT_EQ(o.error.line, line) << content;
     EXPECT_NE(o.error.what.find(what), std::string::npos) << o.error.what;
   }
-  // The title line comes whole before the rest is looked at, and the
-  // offending line is kept as read.
+  // The title line comes whole before the rest is read; a refused line is kept as read.
   skaldur::testing::TempDir dir;
   const std::string title = "Bad curve" + std::string(300, '!');
   textio::LineReader lines(::open(dir.write("curve.sn", title + "\n-1 3 0\n").c_str(), O_RDONLY));
