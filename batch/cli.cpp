@@ -75,13 +75,12 @@ int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_
                     {kExitBadInput, "--shard " + args.shard + ": must be K/N with 1 <= K <= N"});
     }
   }
-  sncurve::Catalogue catalogue;
-  std::ostream no_report(nullptr);
-  if (sncurve::SNCATLG(catalogue, no_report) != 0) {
+  const auto catalogue = sncurve::builtin_catalogue();
+  if (!catalogue) {
     return report(err, {kExitFailed, "the built-in SN-curve catalogue could not be built"});
   }
   std::vector<std::string> warnings;
-  auto job = read_job(args.job_file, catalogue, warnings);
+  auto job = read_job(args.job_file, *catalogue, warnings);
   if (!job) return report(err, job.error());
   warn(err, warnings);
 
@@ -131,17 +130,16 @@ int merge_shards(const MergeArgs& args, std::ostream& out, std::ostream& err) {
 }
 
 void list_curves(std::ostream& out, std::ostream& err) {
-  sncurve::Catalogue catalogue;
-  std::ostream no_report(nullptr);
-  if (sncurve::SNCATLG(catalogue, no_report) != 0) {
+  const auto catalogue = sncurve::builtin_catalogue();
+  if (!catalogue) {
     err << "skaldur-batch: the built-in SN-curve catalogue could not be built\n";
     return;
   }
   std::string text;
-  for (int n = 1; n <= catalogue.count; ++n) {
+  for (int n = 1; n <= catalogue->count; ++n) {
     const std::string number = std::to_string(n);
     text += std::string(3 - std::min<std::size_t>(3, number.size()), ' ') + number + "  " +
-            std::string(textio::trimmed(sncurve::display_name(catalogue, n).value())) + '\n';
+            std::string(textio::trimmed(sncurve::display_name(*catalogue, n).value())) + '\n';
   }
   out << text;
 }

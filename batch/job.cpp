@@ -4,13 +4,11 @@
 #include <unistd.h>
 
 #include <toml++/toml.h>
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <ostream>
 #include <set>
 
 #include "batch/load_cases.hpp"
@@ -22,15 +20,6 @@
 
 namespace skaldur::batch {
 namespace {
-
-std::string squeezed_upper(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    if (c != ' ' && c != '\t')
-      out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return out;
-}
 
 std::int64_t line_of(const toml::node& node) {
   return static_cast<std::int64_t>(node.source().begin.line);
@@ -117,14 +106,94 @@ std::optional<BatchError> read_curve_file(const std::filesystem::path& path,
                       where + ": cannot open '" + shown + "': " + std::strerror(errno)};
   }
   textio::LineReader lines(fd);
-  std::ostream no_console(nullptr);
-  auto title = sncurve::read_definition(lines, curve.record, no_console);
+  auto title = sncurve::read_definition(lines, curve.record);
   ::close(fd);
   if (!title) {
     return BatchError{kExitBadInput, textio::describe(title.error(), shown) +
                                          " (the curve_file of " + where + ")"};
   }
   curve.label = std::string(textio::trimmed(*title));
+  return std::nullopt;
+}
+
+// The stress column: a number of 2 or more, or a name in the files' header.
+std::optional<BatchError> read_column(const Fields& f, Hotspot& h) {
+  const toml::node* column = f.get("column");
+  if (column == nullptr) return f.error("column", "missing; it is required");
+  h.column_line = line_of(*column);
+  if (column->is_integer()) {
+    const std::int64_t n = column->as_integer()->get();
+    if (n < 2 || n > 1'000'000) {
+      return f.error("column", "a stress column is 2 or more (column 1 is the time)");
+    }
+    h.column.number = static_cast<int>(n);
+  } else if (column->is_string() && !column->as_string()->get().empty()) {
+    h.column.name = column->as_string()->get();
+  } else {
+    return f.error("column", "neither a column number nor a column name");
+  }
+  return std::nullopt;
+}
+
+// The catalogue curve `curve` names by its number or by its name.
+std::optional<BatchError> read_catalogue_curve(const Fields& f, const toml::node& curve,
+                                               const sncurve::Catalogue& catalogue, Curve& out) {
+  int n = 0;
+  if (curve.is_integer()) {
+    const std::int64_t v = curve.as_integer()->get();
+    if (v >= 1 && v <= catalogue.count) n = static_cast<int>(v);
+  } else if (curve.is_string()) {
+    const auto found = sncurve::find_curve(catalogue, curve.as_string()->get());
+    if (found) n = *found;
+  } else {
+    return f.error("curve", "neither a curve number nor a curve name");
+  }
+  if (n == 0) {
+    return f.error("curve", "no such curve in the catalogue (`skaldur-batch curves` lists them)");
+  }
+  if (!sncurve::copy_curve(catalogue, n, out.record)) {
+    return f.error("curve", "the catalogue's curve does not fit a record");
+  }
+  out.number = n;
+  out.label = std::string(textio::trimmed(sncurve::display_name(catalogue, n).value()));
+  return std::nullopt;
+}
+
+// The hotspot's curve: `curve` from the catalogue, or `curve_file` beside the job.
+std::optional<BatchError> read_curve(const Fields& f, const Job& job, const std::string& file,
+                                     const sncurve::Catalogue& catalogue, Hotspot& h) {
+  const toml::node* curve = f.get("curve");
+  const toml::node* curve_file = f.get("curve_file");
+  if ((curve == nullptr) == (curve_file == nullptr)) {
+    return BatchError{kExitBadInput, place(file, h.line) + ": hotspot '" + h.name +
+                                         "' needs either `curve` or `curve_file`"};
+  }
+  if (curve != nullptr) return read_catalogue_curve(f, *curve, catalogue, h.curve);
+  auto text = f.text("curve_file", std::nullopt);
+  if (!text) return text.error();
+  h.curve.file = *text;
+  const std::filesystem::path path = job.path.parent_path() / h.curve.file;
+  return read_curve_file(path, path.string(), place(file, line_of(*curve_file), "curve_file"),
+                         h.curve);
+}
+
+// scf, thickness, dff and blocks, the last two by default the job's.
+std::optional<BatchError> read_factors(const Fields& f, const Job& job, Hotspot& h) {
+  auto scf = f.real("scf", 1.0);
+  if (!scf) return scf.error();
+  auto thickness = f.real("thickness", 0.0);
+  if (!thickness) return thickness.error();
+  auto dff = f.real("dff", job.dff);
+  if (!dff) return dff.error();
+  auto blocks = f.whole("blocks", job.blocks);
+  if (!blocks) return blocks.error();
+  if (*scf <= 0.0) return f.error("scf", "must be above 0");
+  if (*thickness < 0.0) return f.error("thickness", "must not be below 0");
+  if (*dff <= 0.0) return f.error("dff", "must be above 0");
+  h.scf = *scf;
+  h.thickness = *thickness;
+  h.dff = *dff;
+  h.blocks = *blocks;
   return std::nullopt;
 }
 
@@ -142,74 +211,101 @@ Outcome<Hotspot> read_hotspot(const toml::table& table, const Job& job, const st
   if (!name) return textio::fail(name.error());
   if (name->empty()) return textio::fail(f.error("name", "empty"));
   h.name = *name;
-
-  const toml::node* column = f.get("column");
-  if (column == nullptr) return textio::fail(f.error("column", "missing; it is required"));
-  h.column_line = line_of(*column);
-  if (column->is_integer()) {
-    const std::int64_t n = column->as_integer()->get();
-    if (n < 2 || n > 1'000'000) {
-      return textio::fail(f.error("column", "a stress column is 2 or more (column 1 is the time)"));
-    }
-    h.column.number = static_cast<int>(n);
-  } else if (column->is_string() && !column->as_string()->get().empty()) {
-    h.column.name = column->as_string()->get();
-  } else {
-    return textio::fail(f.error("column", "neither a column number nor a column name"));
-  }
-
-  const toml::node* curve = f.get("curve");
-  const toml::node* curve_file = f.get("curve_file");
-  if ((curve == nullptr) == (curve_file == nullptr)) {
-    return textio::fail(BatchError{kExitBadInput, place(file, h.line) + ": hotspot '" + h.name +
-                                                      "' needs either `curve` or `curve_file`"});
-  }
-  if (curve != nullptr) {
-    int n = 0;
-    if (curve->is_integer()) {
-      const std::int64_t v = curve->as_integer()->get();
-      if (v >= 1 && v <= catalogue.count) n = static_cast<int>(v);
-    } else if (curve->is_string()) {
-      n = find_curve(catalogue, curve->as_string()->get());
-    } else {
-      return textio::fail(f.error("curve", "neither a curve number nor a curve name"));
-    }
-    if (n == 0) {
-      return textio::fail(
-          f.error("curve", "no such curve in the catalogue (`skaldur-batch curves` lists them)"));
-    }
-    if (!sncurve::copy_curve(catalogue, n, h.curve.record)) {
-      return textio::fail(f.error("curve", "the catalogue's curve does not fit a record"));
-    }
-    h.curve.number = n;
-    h.curve.label = std::string(textio::trimmed(sncurve::display_name(catalogue, n).value()));
-  } else {
-    auto text = f.text("curve_file", std::nullopt);
-    if (!text) return textio::fail(text.error());
-    h.curve.file = *text;
-    const std::filesystem::path path = job.path.parent_path() / h.curve.file;
-    if (auto e = read_curve_file(path, path.string(),
-                                 place(file, line_of(*curve_file), "curve_file"), h.curve)) {
-      return textio::fail(*e);
-    }
-  }
-
-  auto scf = f.real("scf", 1.0);
-  if (!scf) return textio::fail(scf.error());
-  auto thickness = f.real("thickness", 0.0);
-  if (!thickness) return textio::fail(thickness.error());
-  auto dff = f.real("dff", job.dff);
-  if (!dff) return textio::fail(dff.error());
-  auto blocks = f.whole("blocks", job.blocks);
-  if (!blocks) return textio::fail(blocks.error());
-  if (*scf <= 0.0) return textio::fail(f.error("scf", "must be above 0"));
-  if (*thickness < 0.0) return textio::fail(f.error("thickness", "must not be below 0"));
-  if (*dff <= 0.0) return textio::fail(f.error("dff", "must be above 0"));
-  h.scf = *scf;
-  h.thickness = *thickness;
-  h.dff = *dff;
-  h.blocks = *blocks;
+  if (auto e = read_column(f, h)) return textio::fail(*e);
+  if (auto e = read_curve(f, job, file, catalogue, h)) return textio::fail(*e);
+  if (auto e = read_factors(f, job, h)) return textio::fail(*e);
   return h;
+}
+
+// The job file as a TOML table, or why it cannot be had.
+Outcome<toml::table> parse_job_file(const std::filesystem::path& path, const std::string& file) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return bad_input("cannot open the job file '" + file + "': " + std::strerror(errno));
+  ::close(fd);
+  try {
+    return toml::parse_file(file);
+  } catch (const toml::parse_error& e) {
+    return bad_input(place(file, static_cast<std::int64_t>(e.source().begin.line)) + ": " +
+                     std::string(e.description()));
+  }
+}
+
+// The job's own keys: title, design life, dff, unit and blocks.
+std::optional<BatchError> read_settings(const Fields& f, Job& job) {
+  auto title = f.text("title", std::string());
+  if (!title) return title.error();
+  job.title = *title;
+  auto life = f.real("design_life", std::nullopt);
+  if (!life) return life.error();
+  if (*life <= 0.0) return f.error("design_life", "must be above 0 years");
+  job.design_life = *life;
+  auto dff = f.real("dff", std::nullopt);
+  if (!dff) return dff.error();
+  if (*dff <= 0.0) return f.error("dff", "must be above 0");
+  job.dff = *dff;
+  auto unit = f.text("unit", std::string("Pa"));
+  if (!unit) return unit.error();
+  if (textio::squeezed_upper(*unit) == "MPA") {
+    job.unit = "MPa";
+    job.force_unit_factor = 1.0;
+  } else if (textio::squeezed_upper(*unit) == "PA") {
+    job.unit = "Pa";
+    job.force_unit_factor = 1.0e-6;
+  } else {
+    return f.error("unit", "must be \"MPa\" or \"Pa\"");
+  }
+  auto blocks = f.whole("blocks", damage::kMostBlocks);
+  if (!blocks) return blocks.error();
+  job.blocks = *blocks;
+  return std::nullopt;
+}
+
+// The load-case table the job names; warns when its probabilities do not add up to 1.
+std::optional<BatchError> read_job_cases(const Fields& f, const std::string& file, Job& job,
+                                         std::vector<std::string>& warnings) {
+  auto table = f.text("load_cases", std::nullopt);
+  if (!table) return table.error();
+  job.load_case_table = *table;
+  const std::filesystem::path table_path = job.path.parent_path() / job.load_case_table;
+  auto cases = read_load_cases(table_path, table_path.string(), job.weight_kind);
+  if (!cases) {
+    BatchError e = cases.error();
+    e.message += " (the load_cases of " + file + ")";
+    return e;
+  }
+  job.load_cases = std::move(cases).value();
+  if (job.weight_kind == WeightKind::probability) {
+    double sum = 0.0;
+    for (const LoadCase& c : job.load_cases)
+      sum += c.weight;
+    if (std::fabs(sum - 1.0) > 1.0e-6) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%.9g", sum);
+      warnings.push_back(table_path.string() + ": the probabilities add up to " + text + ", not 1");
+    }
+  }
+  return std::nullopt;
+}
+
+// Every [[hotspot]] table, each named once.
+std::optional<BatchError> read_hotspots(const Fields& f, const std::string& file,
+                                        const sncurve::Catalogue& catalogue, Job& job) {
+  const toml::node* hotspots = f.get("hotspot");
+  const toml::array* list = hotspots != nullptr ? hotspots->as_array() : nullptr;
+  if (list == nullptr || list->empty() || !list->is_array_of_tables()) {
+    return f.error("hotspot", "the job needs at least one [[hotspot]] table");
+  }
+  std::set<std::string> names;
+  for (const toml::node& node : *list) {
+    auto h = read_hotspot(*node.as_table(), job, file, catalogue);
+    if (!h) return h.error();
+    if (!names.insert(h->name).second) {
+      return BatchError{kExitBadInput, place(file, h->line, "name") + ": hotspot '" + h->name +
+                                           "' is named twice"};
+    }
+    job.hotspots.push_back(std::move(h).value());
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -238,32 +334,12 @@ std::optional<WeightKind> weight_kind(std::string_view column) {
   return std::nullopt;
 }
 
-int find_curve(const sncurve::Catalogue& catalogue, std::string_view name) {
-  const std::string wanted = squeezed_upper(name);
-  for (int n = 1; n <= catalogue.count; ++n) {
-    const auto shown = sncurve::display_name(catalogue, n);
-    if (shown && squeezed_upper(*shown) == wanted) return n;
-  }
-  return 0;
-}
-
 Outcome<Job> read_job(const std::filesystem::path& path, const sncurve::Catalogue& catalogue,
                       std::vector<std::string>& warnings) {
   const std::string file = path.string();
-  {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-      return bad_input("cannot open the job file '" + file + "': " + std::strerror(errno));
-    ::close(fd);
-  }
-  toml::table root;
-  try {
-    root = toml::parse_file(file);
-  } catch (const toml::parse_error& e) {
-    return bad_input(place(file, static_cast<std::int64_t>(e.source().begin.line)) + ": " +
-                     std::string(e.description()));
-  }
-  const Fields f(root, file);
+  const auto root = parse_job_file(path, file);
+  if (!root) return textio::fail(root.error());
+  const Fields f(*root, file);
   if (auto e = f.unknown_key(
           {"title", "design_life", "dff", "load_cases", "unit", "blocks", "hotspot"}, "the job")) {
     return textio::fail(*e);
@@ -271,68 +347,9 @@ Outcome<Job> read_job(const std::filesystem::path& path, const sncurve::Catalogu
   Job job;
   job.path = path;
   job.file_name = path.filename().string();
-  auto title = f.text("title", std::string());
-  if (!title) return textio::fail(title.error());
-  job.title = *title;
-  auto life = f.real("design_life", std::nullopt);
-  if (!life) return textio::fail(life.error());
-  if (*life <= 0.0) return textio::fail(f.error("design_life", "must be above 0 years"));
-  job.design_life = *life;
-  auto dff = f.real("dff", std::nullopt);
-  if (!dff) return textio::fail(dff.error());
-  if (*dff <= 0.0) return textio::fail(f.error("dff", "must be above 0"));
-  job.dff = *dff;
-  auto unit = f.text("unit", std::string("Pa"));
-  if (!unit) return textio::fail(unit.error());
-  if (squeezed_upper(*unit) == "MPA") {
-    job.unit = "MPa";
-    job.force_unit_factor = 1.0;
-  } else if (squeezed_upper(*unit) == "PA") {
-    job.unit = "Pa";
-    job.force_unit_factor = 1.0e-6;
-  } else {
-    return textio::fail(f.error("unit", "must be \"MPa\" or \"Pa\""));
-  }
-  auto blocks = f.whole("blocks", damage::kMostBlocks);
-  if (!blocks) return textio::fail(blocks.error());
-  job.blocks = *blocks;
-
-  auto table = f.text("load_cases", std::nullopt);
-  if (!table) return textio::fail(table.error());
-  job.load_case_table = *table;
-  const std::filesystem::path table_path = path.parent_path() / job.load_case_table;
-  auto cases = read_load_cases(table_path, table_path.string(), job.weight_kind);
-  if (!cases) {
-    BatchError e = cases.error();
-    e.message += " (the load_cases of " + file + ")";
-    return textio::fail(std::move(e));
-  }
-  job.load_cases = std::move(cases).value();
-  if (job.weight_kind == WeightKind::probability) {
-    double sum = 0.0;
-    for (const LoadCase& c : job.load_cases)
-      sum += c.weight;
-    if (std::fabs(sum - 1.0) > 1.0e-6) {
-      char text[64];
-      std::snprintf(text, sizeof text, "%.9g", sum);
-      warnings.push_back(table_path.string() + ": the probabilities add up to " + text + ", not 1");
-    }
-  }
-
-  const toml::node* hotspots = f.get("hotspot");
-  const toml::array* list = hotspots != nullptr ? hotspots->as_array() : nullptr;
-  if (list == nullptr || list->empty() || !list->is_array_of_tables()) {
-    return textio::fail(f.error("hotspot", "the job needs at least one [[hotspot]] table"));
-  }
-  std::set<std::string> names;
-  for (const toml::node& node : *list) {
-    auto h = read_hotspot(*node.as_table(), job, file, catalogue);
-    if (!h) return textio::fail(h.error());
-    if (!names.insert(h->name).second) {
-      return bad_input(place(file, h->line, "name") + ": hotspot '" + h->name + "' is named twice");
-    }
-    job.hotspots.push_back(std::move(h).value());
-  }
+  if (auto e = read_settings(f, job)) return textio::fail(*e);
+  if (auto e = read_job_cases(f, file, job, warnings)) return textio::fail(*e);
+  if (auto e = read_hotspots(f, file, catalogue, job)) return textio::fail(*e);
   return job;
 }
 

@@ -80,8 +80,4 @@ struct Job {
                                     const sncurve::Catalogue& catalogue,
                                     std::vector<std::string>& warnings);
 
-// The catalogue curve a job names: its number, or its name compared without
-// blanks and case ("norsok d air" is "NORSOK  D   AIR"); 0 when there is none.
-[[nodiscard]] int find_curve(const sncurve::Catalogue& catalogue, std::string_view name);
-
 }  // namespace skaldur::batch

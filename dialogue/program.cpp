@@ -156,9 +156,21 @@ void list_catalogue(std::ostream& out, const sncurve::Catalogue& catalogue) {
 // The SN curve of the run: a catalogue curve, or a definition file to read.
 struct CurveChoice {
   bool from_file = false;
-  std::string file_name;     // definition file (question 11)
-  std::string display_name;  // catalogue curve, 23 characters
+  std::string file_name;  // definition file (question 11)
+  std::string name;       // catalogue curve, 23 characters; the file's title once read
 };
+
+// The line that names the curve of the run, on the console and in the report:
+// the name of a catalogue curve, or a definition file's title (or title line)
+// without its trailing blanks.
+std::string curve_line(bool from_file, std::string_view name) {
+  if (from_file) return " User Defined SN-Curve         : " + std::string(textio::trimmed(name));
+  return " Selected SN-Curve             : " + std::string(name);
+}
+
+void show_curve_line(std::ostream& out, bool from_file, std::string_view name) {
+  out << '\n' << curve_line(from_file, name) << '\n';
+}
 
 CurveChoice choose_curve(Dialogue& dialogue, textio::UnitTable& units,
                          const sncurve::Catalogue& catalogue, sncurve::Record& record) {
@@ -179,26 +191,31 @@ CurveChoice choose_curve(Dialogue& dialogue, textio::UnitTable& units,
     const std::int32_t n = dialogue.ask_whole_across_lines(kQ10);
     if (n >= 1 && n <= catalogue.count) {
       static_cast<void>(sncurve::copy_curve(catalogue, n, record).value());
-      choice.display_name = sncurve::display_name(catalogue, n).value();
+      choice.name = sncurve::display_name(catalogue, n).value();
       break;
     }
     out << " Illegal SN-Curve :" << format_int(n, 4) << '\n';
   }
-  out << "\n Selected SN-Curve             : " << choice.display_name << '\n';
+  show_curve_line(out, choice.from_file, choice.name);
   return choice;
 }
 
-// Reads the SN curve of the definition file into the working record and
-// returns its title.
-std::string read_curve_file(Dialogue& dialogue, textio::UnitTable& units, const CurveChoice& choice,
-                            sncurve::Record& record) {
+// Reads the SN curve of the definition file into the working record and its
+// title into the choice. The whole title line is shown as soon as it is read,
+// before a later line can be refused.
+void read_curve_file(Dialogue& dialogue, textio::UnitTable& units, CurveChoice& choice,
+                     sncurve::Record& record) {
   textio::LineReader lines(units.descriptor(textio::kCurveUnit));
-  auto title = sncurve::read_definition(lines, record, dialogue.out());
-  if (!title) {
-    throw RunEnd{kExitBadInput,
-                 "skaldur: " + textio::describe(title.error(), textio::trimmed(choice.file_name))};
-  }
-  return std::move(title).value();
+  const auto refused = [&](const textio::LineError& error) {
+    return RunEnd{kExitBadInput,
+                  "skaldur: " + textio::describe(error, textio::trimmed(choice.file_name))};
+  };
+  const auto title_line = sncurve::read_title_line(lines);
+  if (!title_line) throw refused(title_line.error());
+  show_curve_line(dialogue.out(), choice.from_file, *title_line);
+  const auto curve = sncurve::read_curve_lines(lines, record);
+  if (!curve) throw refused(curve.error());
+  choice.name = sncurve::title_of(*title_line);
 }
 
 // Questions 13 to 16 and the files they ask for. Outputs may not overwrite
@@ -225,9 +242,8 @@ void ask_histogram_files(Dialogue& dialogue, textio::UnitTable& units,
 // ask -> read -> assess -> report.
 int run(textio::UnitTable& units, std::ostream& err) {
   const std::string date_stamp = textio::padded(textio::DATSTMP(80, 6), 256);
-  sncurve::Catalogue catalogue;
-  std::ostream no_print_file(nullptr);
-  if (sncurve::SNCATLG(catalogue, no_print_file) != 0) {
+  const auto catalogue = sncurve::builtin_catalogue();
+  if (!catalogue) {
     err << "skaldur: the built-in SN-curve catalogue could not be built\n";
     return kExitFailed;
   }
@@ -235,10 +251,9 @@ int run(textio::UnitTable& units, std::ostream& err) {
   write_banner(dialogue.out());
   const Settings settings = ask_settings(dialogue, units);
   sncurve::Record record{};
-  const CurveChoice curve = choose_curve(dialogue, units, catalogue, record);
+  CurveChoice curve = choose_curve(dialogue, units, *catalogue, record);
   series::Record data = read_time_series(dialogue, units, settings);
-  std::string title;
-  if (curve.from_file) title = read_curve_file(dialogue, units, curve, record);
+  if (curve.from_file) read_curve_file(dialogue, units, curve, record);
 
   // The series is needed for nothing after the computation, so its own
   // storage (grown to the work size, for the block counts) is the work
@@ -266,9 +281,7 @@ int run(textio::UnitTable& units, std::ostream& err) {
   facts.simulation_length = data.simulation_length;
   facts.force_unit_factor = settings.force_unit_factor;
   facts.scf = settings.scf;
-  facts.curve_line = curve.from_file
-                         ? " User Defined SN-Curve         : " + std::string(textio::trimmed(title))
-                         : " Selected SN-Curve             : " + curve.display_name;
+  facts.curve_line = curve_line(curve.from_file, curve.name);
   facts.record = record;
   report::write_console_results(dialogue.out(), *result, facts);
   report::write_summary(print, *result, facts);

@@ -5,7 +5,6 @@
 // position the file does not fill is seen.
 #include <cmath>
 #include <cstdint>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,15 +39,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::MemoryFile file(bytes);
   textio::LineReader lines(file.fd(), width, block);
   std::vector<double> record(sncurve::kRecordSize, kUntouched);
-  std::ostringstream console;
-  const auto title = sncurve::read_definition(lines, record, console);
+  // As the dialogue reads it: the title line first, then the curve.
+  const auto title_line = sncurve::read_title_line(lines);
+  const auto used =
+      title_line
+          ? sncurve::read_curve_lines(lines, record)
+          : textio::Result<std::int64_t, textio::LineError>(textio::fail(title_line.error()));
 
-  check(!title || title->size() <= 256, "a title longer than 256 characters");
-  check(console.str().empty() || console.str().rfind("\n User Defined SN-Curve         : ", 0) == 0,
-        "the console shows something other than the title line");
-  if (!title) {
-    check(!title.error().what.empty(), "a refused file without a reason");
-    check(title.error().line >= 0, "a negative line number");
+  check(
+      !title_line || !(textio::is_comment_line(*title_line) || textio::is_blank_line(*title_line)),
+      "a comment or blank line taken for the title line");
+  if (!used) {
+    check(!used.error().what.empty(), "a refused file without a reason");
+    check(used.error().line >= 0, "a negative line number");
     return 0;
   }
   // The header of a file curve, then the segments and the fixed parameters.
@@ -59,12 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(is_whole(n_sn_lin) && n_sn_lin >= 0.0, "nSNlin is not a count");
   check(is_whole(n_fix_par) && n_fix_par >= 0.0, "nFixPar is not a count");
   check(record[7] == 9.0 + 3.0 * n_sn_lin, "fixStart does not follow the segments");
-  const auto used = static_cast<std::size_t>(8.0 + 3.0 * n_sn_lin + n_fix_par);
-  check(used <= record.size(), "the curve does not fit the record");
+  check(static_cast<double>(*used) == 8.0 + 3.0 * n_sn_lin + n_fix_par,
+        "the count of values taken is not that of the header");
+  check(*used <= static_cast<std::int64_t>(record.size()), "the curve does not fit the record");
   for (std::size_t j = 0; j < static_cast<std::size_t>(n_sn_lin); ++j) {
     check(record[8 + 3 * j + 1] > 0.0, "a segment with an exponent not above 0");
   }
-  for (std::size_t i = used; i < record.size(); ++i)
+  for (auto i = static_cast<std::size_t>(*used); i < record.size(); ++i)
     check(record[i] == kUntouched, "a position beyond the curve was written");
   return 0;
 }

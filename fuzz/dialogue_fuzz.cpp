@@ -19,7 +19,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -32,17 +31,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using skaldur::fuzz::check;
+using skaldur::fuzz::take_part;
+using skaldur::fuzz::WorkFolder;
+using skaldur::fuzz::write_file;
 
 constexpr std::string_view kSeriesName = "series.ts";
 constexpr std::string_view kCurveName = "curve.sn";
-
-// Everything up to the next form feed (or the end), which is consumed.
-std::string_view take_part(std::string_view& input) {
-  const auto end = input.find('\f');
-  const std::string_view part = input.substr(0, end);
-  input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
-  return part;
-}
 
 std::string confined(std::string_view text) {
   std::string line(text);
@@ -69,36 +63,6 @@ std::string console_input(std::string_view answers) {
   }
   return input;
 }
-
-void write_file(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  check(static_cast<bool>(out), "cannot write an input file");
-}
-
-// A fresh folder that is the working folder while it lives.
-class WorkFolder {
- public:
-  WorkFolder() : previous_(fs::current_path()) {
-    std::string pattern = (fs::temp_directory_path() / "skaldur-fuzz-XXXXXX").string();
-    check(::mkdtemp(pattern.data()) != nullptr, "mkdtemp failed");
-    path_ = pattern;
-    fs::current_path(path_);
-  }
-  ~WorkFolder() {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  WorkFolder(const WorkFolder&) = delete;
-  WorkFolder& operator=(const WorkFolder&) = delete;
-
-  fs::path file(std::string_view name) const { return path_ / name; }
-
- private:
-  fs::path previous_;
-  fs::path path_;
-};
 
 // Records whether the watched files are read and whether they are written.
 class FileWatch {

@@ -7,7 +7,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <string_view>
+#include <system_error>
 
 // Every fuzz target defines this; libFuzzer's main or replay_main.cpp calls it.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
@@ -49,6 +53,47 @@ class MemoryFile {
 
  private:
   int fd_;
+};
+
+// Everything up to the next form feed (or the end), which is consumed: how
+// the targets that read several files split their input.
+inline std::string_view take_part(std::string_view& input) {
+  const auto end = input.find('\f');
+  const std::string_view part = input.substr(0, end);
+  input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
+  return part;
+}
+
+// Writes `bytes` as the whole content of a new file.
+inline void write_file(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  check(static_cast<bool>(out), "cannot write an input file");
+}
+
+// A fresh folder that is the working folder while it lives; removed with
+// everything in it on destruction.
+class WorkFolder {
+ public:
+  WorkFolder() : previous_(std::filesystem::current_path()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "skaldur-fuzz-XXXXXX").string();
+    check(::mkdtemp(pattern.data()) != nullptr, "mkdtemp failed");
+    path_ = pattern;
+    std::filesystem::current_path(path_);
+  }
+  ~WorkFolder() {
+    std::filesystem::current_path(previous_);
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  WorkFolder(const WorkFolder&) = delete;
+  WorkFolder& operator=(const WorkFolder&) = delete;
+
+  std::filesystem::path file(std::string_view name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path path_;
 };
 
 }  // namespace skaldur::fuzz

@@ -119,6 +119,22 @@ int SNCATLG(Catalogue& catalogue, std::ostream& report, int codes_per_name) {
   return status;
 }
 
+textio::Result<Catalogue, CatalogueError> builtin_catalogue() {
+  Catalogue catalogue;
+  std::ostream no_report(nullptr);
+  if (SNCATLG(catalogue, no_report) != 0) return textio::fail(CatalogueError::names_not_coded);
+  return catalogue;
+}
+
+textio::Result<int, CatalogueError> find_curve(const Catalogue& catalogue, std::string_view name) {
+  const std::string wanted = textio::squeezed_upper(name);
+  for (int n = 1; n <= catalogue.count; ++n) {
+    const auto shown = display_name(catalogue, n);
+    if (shown && textio::squeezed_upper(*shown) == wanted) return n;
+  }
+  return textio::fail(CatalogueError::no_such_curve);
+}
+
 textio::Result<std::span<const double>, CatalogueError> curve_block(const Catalogue& catalogue,
                                                                     int n) {
   if (n < 1 || n > catalogue.count || n > kMaxCurves)

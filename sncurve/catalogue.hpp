@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "textio/result.hpp"
@@ -44,10 +45,23 @@ struct Catalogue {
                           int codes_per_name = kCodesPerName);
 
 enum class CatalogueError {
-  no_such_curve,     // n outside 1 ... count
+  no_such_curve,     // n outside 1 ... count, or no curve of the name asked for
   broken_block,      // start entries outside the values table
   record_too_small,  // the block does not fit the receiving record
+  names_not_coded,   // SNCATLG could not code every name
 };
+
+// The catalogue of the built-in curves, as the programs use it: SNCATLG with
+// every name coded in full and nothing reported. Builds a fresh catalogue on
+// every call; fails with names_not_coded when SNCATLG counts an error.
+[[nodiscard]] textio::Result<Catalogue, CatalogueError> builtin_catalogue();
+
+// The curve a name written by hand stands for: the one whose display name is
+// `name` once blanks and tabs are dropped from both and letters compared
+// case-blind ("norsok d air" is "NORSOK  D   AIR"). no_such_curve when there is
+// none.
+[[nodiscard]] textio::Result<int, CatalogueError> find_curve(const Catalogue& catalogue,
+                                                             std::string_view name);
 
 // The values of curve n's block.
 [[nodiscard]] textio::Result<std::span<const double>, CatalogueError> curve_block(

@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <cstring>
 #include <iterator>
-#include <ostream>
+#include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sncurve/record.hpp"
 #include "textio/freeform.hpp"
-#include "textio/text.hpp"
 
 namespace skaldur::sncurve {
 namespace {
@@ -44,143 +43,173 @@ std::string cannot_read(std::string_view name, std::string_view place,
   return what;
 }
 
-}  // namespace
+// A data line: its number in the file and its text, valid until the next
+// line is read.
+struct DataLine {
+  std::int64_t number = 0;
+  std::string_view text;
 
-textio::Result<std::string, textio::LineError> read_definition(textio::LineReader& lines,
-                                                               std::span<double> record,
-                                                               std::ostream& console) {
-  using Outcome = textio::Result<std::string, textio::LineError>;
-  std::string title;
-  enum class Next { title_line, counts_line, segment_line, fixed_line };
-  Next next = Next::title_line;
-  std::int64_t n_sn_lin = 0;
-  std::int64_t n_fix_par = 0;
-  std::int64_t segments_read = 0;
-  std::vector<double> fixed;
+  [[nodiscard]] textio::LineError refused(std::string what) const {
+    return {number, std::string(text), std::move(what)};
+  }
+};
 
+// The next data line, comment and blank lines skipped. Fails when the file
+// cannot be read, or with `at_end` (line 0) when it ends first.
+textio::Result<DataLine, textio::LineError> next_data_line(textio::LineReader& lines,
+                                                           std::string at_end) {
   std::string_view line;
-  const auto stop = [&](std::int64_t line_number, std::string what) -> Outcome {
-    return textio::fail(textio::LineError{line_number, std::string(line), std::move(what)});
-  };
-  // Index (from 0) of position 9 + 3 * (j - 1): segment j's LogA.
-  const auto segment_index = [](std::int64_t j) {
-    return static_cast<std::size_t>(kSegStart - 1 + kParPerLine * (j - 1));
-  };
-
   while (true) {
     const auto status = lines.next(line);
     if (status == textio::LineReader::Status::error) {
-      line = {};
-      return stop(lines.line_number(), textio::cannot_read(lines.error()));
+      return textio::fail(
+          textio::LineError{lines.line_number(), "", textio::cannot_read(lines.error())});
     }
-    if (status == textio::LineReader::Status::end) break;
-    if (textio::is_comment_line(line) || textio::is_blank_line(line)) continue;
-    const std::int64_t number = lines.line_number();
+    if (status == textio::LineReader::Status::end)
+      return textio::fail(textio::LineError{0, "", std::move(at_end)});
+    if (!textio::is_comment_line(line) && !textio::is_blank_line(line))
+      return DataLine{lines.line_number(), line};
+  }
+}
 
-    if (next == Next::title_line) {
-      title.assign(line.substr(0, kTitleWidth));
-      console << "\n User Defined SN-Curve         : " << textio::trimmed(line) << '\n';
-      next = Next::counts_line;
-      continue;
+// Index (from 0) of position 9 + 3 * (j - 1): segment j's LogA. Segment
+// nSNlin + 1 would begin at fixStart, the first fixed parameter.
+std::ptrdiff_t segment_index(std::int64_t j) {
+  return static_cast<std::ptrdiff_t>(kSegStart - 1 + kParPerLine * (j - 1));
+}
+
+struct Counts {
+  std::int64_t n_sn_lin = 0;
+  std::int64_t n_fix_par = 0;
+};
+
+// Reads and checks the counts line, then writes the header of the record.
+textio::Result<Counts, textio::LineError> read_counts(const DataLine& line,
+                                                      std::span<double> record) {
+  textio::FreeFormReader reader(line.text);
+  std::array<std::int64_t, 3> counts{};
+  for (std::size_t i = 0; i < counts.size(); ++i) {
+    const auto value = reader.whole();
+    if (!value) {
+      return textio::fail(
+          line.refused(cannot_read(kCountNames[i], "the counts line", reader, value.error())));
     }
-
-    textio::FreeFormReader reader(line);
-    if (next == Next::counts_line) {
-      std::array<std::int64_t, 3> counts{};
-      for (std::size_t i = 0; i < counts.size(); ++i) {
-        const auto value = reader.whole();
-        if (!value) {
-          return stop(number,
-                      cannot_read(kCountNames[i], "the counts line", reader, value.error()));
-        }
-        counts[i] = *value;
-      }
-      for (std::size_t i = 0; i < counts.size(); ++i) {
-        if (counts[i] < 0) {
-          return stop(number, std::string(kCountNames[i]) + " is " + std::to_string(counts[i]) +
-                                  ": a count cannot be negative");
-        }
-      }
-      if (counts[1] != kParPerLine) {
-        return stop(number, "nParPerLin is " + std::to_string(counts[1]) +
-                                ": a segment line holds exactly 3 values (LogA, m, nBreak)");
-      }
-      // Counts are 32-bit, so these sums cannot overflow.
-      const std::int64_t needed = kHeaderSize + kParPerLine * counts[0] + counts[2];
-      if (needed > static_cast<std::int64_t>(record.size())) {
-        return stop(number, "the curve needs " + std::to_string(needed) +
-                                " values (8 + 3 x nSNlin + nFixPar), more than the " +
-                                std::to_string(record.size()) + " of the SN-curve record");
-      }
-      n_sn_lin = counts[0];
-      n_fix_par = counts[2];
-      const double header[kHeaderSize] = {
-          static_cast<double>(kDnv),
-          1.0,
-          1.0,
-          static_cast<double>(n_sn_lin),
-          static_cast<double>(kParPerLine),
-          static_cast<double>(n_fix_par),
-          static_cast<double>(kSegStart),
-          static_cast<double>(kSegStart + kParPerLine * n_sn_lin),
-      };
-      std::copy(std::begin(header), std::end(header), record.begin());
-    } else if (next == Next::segment_line) {
-      const std::int64_t j = segments_read + 1;
-      std::array<double, 3> values{};
-      std::string_view m_text;
-      for (std::size_t i = 0; i < values.size(); ++i) {
-        const auto value = reader.real();
-        if (!value) {
-          return stop(number,
-                      cannot_read(kSegmentNames[i], segment_place(j), reader, value.error()));
-        }
-        values[i] = *value;
-        if (i == 1) m_text = reader.value_text();
-      }
-      if (!(values[1] > 0.0)) {
-        return stop(number, "m of segment " + std::to_string(j) + " is " + std::string(m_text) +
-                                ": the exponent must be above 0");
-      }
-      std::copy(values.begin(), values.end(),
-                record.begin() + static_cast<std::ptrdiff_t>(segment_index(j)));
-      segments_read = j;
-    } else {
-      fixed.clear();
-      for (std::size_t i = 0; i < static_cast<std::size_t>(n_fix_par); ++i) {
-        const auto value = reader.real();
-        if (!value) {
-          return stop(number, cannot_read(fixed_name(i), "the fixed-parameter line", reader,
-                                          value.error()));
-        }
-        fixed.push_back(*value);
-      }
-      // fixStart = 9 + 3 * nSNlin: where segment nSNlin + 1 would begin.
-      std::copy(fixed.begin(), fixed.end(),
-                record.begin() + static_cast<std::ptrdiff_t>(segment_index(n_sn_lin + 1)));
-      return title;
-    }
-
-    // Past the counts line or a segment line: what comes next.
-    if (segments_read < n_sn_lin) {
-      next = Next::segment_line;
-    } else if (n_fix_par > 0) {
-      next = Next::fixed_line;
-    } else {
-      return title;  // no fixed parameter to read
+    counts[i] = *value;
+  }
+  for (std::size_t i = 0; i < counts.size(); ++i) {
+    if (counts[i] < 0) {
+      return textio::fail(line.refused(std::string(kCountNames[i]) + " is " +
+                                       std::to_string(counts[i]) + ": a count cannot be negative"));
     }
   }
-
-  line = {};
-  switch (next) {
-    case Next::title_line: return stop(0, "the file ends before the title line");
-    case Next::counts_line: return stop(0, "the file ends before the counts line");
-    case Next::segment_line:
-      return stop(0, "the file ends after " + std::to_string(segments_read) + " of " +
-                         std::to_string(n_sn_lin) + " segment lines");
-    case Next::fixed_line: break;
+  if (counts[1] != kParPerLine) {
+    return textio::fail(line.refused("nParPerLin is " + std::to_string(counts[1]) +
+                                     ": a segment line holds exactly 3 values (LogA, m, nBreak)"));
   }
-  return stop(0, "the file ends before the fixed-parameter line");
+  // Counts are 32-bit, so these sums cannot overflow.
+  const std::int64_t needed = kHeaderSize + kParPerLine * counts[0] + counts[2];
+  if (needed > static_cast<std::int64_t>(record.size())) {
+    return textio::fail(line.refused("the curve needs " + std::to_string(needed) +
+                                     " values (8 + 3 x nSNlin + nFixPar), more than the " +
+                                     std::to_string(record.size()) + " of the SN-curve record"));
+  }
+  const Counts read{counts[0], counts[2]};
+  const double header[kHeaderSize] = {
+      static_cast<double>(kDnv),
+      1.0,
+      1.0,
+      static_cast<double>(read.n_sn_lin),
+      static_cast<double>(kParPerLine),
+      static_cast<double>(read.n_fix_par),
+      static_cast<double>(kSegStart),
+      static_cast<double>(kSegStart + kParPerLine * read.n_sn_lin),
+  };
+  std::copy(std::begin(header), std::end(header), record.begin());
+  return read;
+}
+
+// Reads segment j's line into its place in the record; the reason when it is
+// refused.
+std::optional<textio::LineError> read_segment(const DataLine& line, std::int64_t j,
+                                              std::span<double> record) {
+  textio::FreeFormReader reader(line.text);
+  std::array<double, 3> values{};
+  std::string_view m_text;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const auto value = reader.real();
+    if (!value) {
+      return line.refused(cannot_read(kSegmentNames[i], segment_place(j), reader, value.error()));
+    }
+    values[i] = *value;
+    if (i == 1) m_text = reader.value_text();
+  }
+  if (!(values[1] > 0.0)) {
+    return line.refused("m of segment " + std::to_string(j) + " is " + std::string(m_text) +
+                        ": the exponent must be above 0");
+  }
+  std::copy(values.begin(), values.end(), record.begin() + segment_index(j));
+  return std::nullopt;
+}
+
+// Reads the fixed-parameter line into the record behind the segments; the
+// reason when it is refused.
+std::optional<textio::LineError> read_fixed(const DataLine& line, const Counts& counts,
+                                            std::span<double> record) {
+  textio::FreeFormReader reader(line.text);
+  std::vector<double> fixed;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(counts.n_fix_par); ++i) {
+    const auto value = reader.real();
+    if (!value) {
+      return line.refused(
+          cannot_read(fixed_name(i), "the fixed-parameter line", reader, value.error()));
+    }
+    fixed.push_back(*value);
+  }
+  std::copy(fixed.begin(), fixed.end(), record.begin() + segment_index(counts.n_sn_lin + 1));
+  return std::nullopt;
+}
+
+}  // namespace
+
+textio::Result<std::string, textio::LineError> read_title_line(textio::LineReader& lines) {
+  const auto line = next_data_line(lines, "the file ends before the title line");
+  if (!line) return textio::fail(line.error());
+  return std::string(line->text);
+}
+
+std::string_view title_of(std::string_view title_line) {
+  return title_line.substr(0, kTitleWidth);
+}
+
+textio::Result<std::int64_t, textio::LineError> read_curve_lines(textio::LineReader& lines,
+                                                                 std::span<double> record) {
+  const auto counts_line = next_data_line(lines, "the file ends before the counts line");
+  if (!counts_line) return textio::fail(counts_line.error());
+  const auto counts = read_counts(*counts_line, record);
+  if (!counts) return textio::fail(counts.error());
+  for (std::int64_t j = 1; j <= counts->n_sn_lin; ++j) {
+    const auto line =
+        next_data_line(lines, "the file ends after " + std::to_string(j - 1) + " of " +
+                                  std::to_string(counts->n_sn_lin) + " segment lines");
+    if (!line) return textio::fail(line.error());
+    if (auto refused = read_segment(*line, j, record)) return textio::fail(std::move(*refused));
+  }
+  // With no fixed parameter there is no line to read.
+  if (counts->n_fix_par > 0) {
+    const auto line = next_data_line(lines, "the file ends before the fixed-parameter line");
+    if (!line) return textio::fail(line.error());
+    if (auto refused = read_fixed(*line, *counts, record)) return textio::fail(std::move(*refused));
+  }
+  return kHeaderSize + kParPerLine * counts->n_sn_lin + counts->n_fix_par;
+}
+
+textio::Result<std::string, textio::LineError> read_definition(textio::LineReader& lines,
+                                                               std::span<double> record) {
+  const auto line = read_title_line(lines);
+  if (!line) return textio::fail(line.error());
+  const auto curve = read_curve_lines(lines, record);
+  if (!curve) return textio::fail(curve.error());
+  return std::string(title_of(*line));
 }
 
 }  // namespace skaldur::sncurve

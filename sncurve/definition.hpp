@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "textio/line_error.hpp"
 #include "textio/lines.hpp"
@@ -11,7 +11,7 @@
 
 namespace skaldur::sncurve {
 
-// Reads a user's SN-curve definition file into `record` and returns its title.
+// A user's SN-curve definition file.
 //
 // Lines whose first character is '$', '#', '!' or an apostrophe, and lines of
 // blanks only, are skipped wherever they stand; every other line is a data
@@ -28,13 +28,26 @@ namespace skaldur::sncurve {
 // With nFixPar 0 the fixed-parameter line holds nothing to read, so the file
 // may end after its last segment line and any line there is left unread.
 //
-// When the title line is read, writes on `console` an empty line and
-// " User Defined SN-Curve         : " followed by the line without its
-// trailing blanks. When the counts line is accepted, writes the header
-// 2, 1, 1, nSNlin, 3, nFixPar, 9, 9 + 3 * nSNlin into positions 1 to 8, then
-// segment j into positions 9 + 3 * (j - 1) onward and the fixed parameters
-// behind the segments. Positions not written keep their contents; nothing is
-// written outside `record`.
+// The file is read in two steps, so that a caller can show the title before
+// the rest of the file is looked at: read_title_line, then read_curve_lines
+// on the same reader. read_definition does both.
+
+// Reads up to the title line and returns it as read, of any length. Fails
+// when the file cannot be read or ends before the title line (error.line 0).
+[[nodiscard]] textio::Result<std::string, textio::LineError> read_title_line(
+    textio::LineReader& lines);
+
+// The title a title line gives: its first 256 characters.
+[[nodiscard]] std::string_view title_of(std::string_view title_line);
+
+// Reads the data lines after the title line into `record` and returns the
+// number of values the curve takes there, 8 + 3 * nSNlin + nFixPar.
+//
+// When the counts line is accepted, writes the header 2, 1, 1, nSNlin, 3,
+// nFixPar, 9, 9 + 3 * nSNlin into positions 1 to 8, then segment j into
+// positions 9 + 3 * (j - 1) onward and the fixed parameters behind the
+// segments. Positions not written keep their contents; nothing is written
+// outside `record`.
 //
 // Fails, with nothing of the offending line written, when:
 //   - the file cannot be read;
@@ -43,7 +56,11 @@ namespace skaldur::sncurve {
 //   - 8 + 3 * nSNlin + nFixPar values do not fit `record`;
 //   - a segment's m is not above 0;
 //   - the file ends before its fixed-parameter line (error.line 0).
+[[nodiscard]] textio::Result<std::int64_t, textio::LineError> read_curve_lines(
+    textio::LineReader& lines, std::span<double> record);
+
+// The whole file: read_title_line, then read_curve_lines. Returns the title.
 [[nodiscard]] textio::Result<std::string, textio::LineError> read_definition(
-    textio::LineReader& lines, std::span<double> record, std::ostream& console);
+    textio::LineReader& lines, std::span<double> record);
 
 }  // namespace skaldur::sncurve

@@ -29,6 +29,15 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(0, static_cast<std::size_t>(LENTRM(text)));
 }
 
+std::string squeezed_upper(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == ' ' || c == '\t') continue;
+    out += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return out;
+}
+
 std::string padded(std::string_view text, std::size_t width) {
   std::string out(text.substr(0, std::min(text.size(), width)));
   out.resize(width, ' ');

@@ -27,6 +27,10 @@ void PROMPT(std::ostream& out, std::string_view prompt);
 // The text without its trailing blanks.
 [[nodiscard]] std::string_view trimmed(std::string_view text);
 
+// The text without its blanks and tabs, its ASCII letters in upper case: the
+// form in which names and words written by hand are compared.
+[[nodiscard]] std::string squeezed_upper(std::string_view text);
+
 // The text cut or blank-padded to exactly `width` characters.
 [[nodiscard]] std::string padded(std::string_view text, std::size_t width);
 

@@ -174,8 +174,7 @@ RandomJob make_job(std::mt19937_64& rng, const TempDir& dir, const sncurve::Cata
     std::string curve = "curve_file = \"curve.sn\"";
     if (way == 2) {
       textio::LineReader lines(::open(dir.file("curve.sn").c_str(), O_RDONLY));
-      std::ostream none(nullptr);
-      EXPECT_TRUE(sncurve::read_definition(lines, hot.record, none).ok());
+      EXPECT_TRUE(sncurve::read_definition(lines, hot.record).ok());
       ::close(lines.descriptor());
     } else {
       static_cast<void>(sncurve::copy_curve(catalogue, n, hot.record).value());

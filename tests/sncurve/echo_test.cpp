@@ -16,12 +16,10 @@ namespace {
 // print-file echo. What the echo does not show: the codes of standard, class
 // and environment ahead of the counts, and that every value is a float.
 TEST(SNCATLG, CodesAndSinglePrecision) {
-  Catalogue catalogue;
-  std::ostringstream report;
-  ASSERT_EQ(SNCATLG(catalogue, report), 0);
-  EXPECT_EQ(report.str(), "");
+  const auto catalogue = builtin_catalogue();
+  ASSERT_TRUE(catalogue.ok());
   const auto block = [&](int n) {
-    const auto values = *curve_block(catalogue, n);
+    const auto values = *curve_block(*catalogue, n);
     return std::vector<double>(values.begin(), values.end());
   };
   const std::pair<int, std::vector<double>> codes[] = {
