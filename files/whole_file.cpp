@@ -63,8 +63,7 @@ int create_temporary(const std::string& path, std::string& temp) {
 
 }  // namespace
 
-WholeFileBuf::WholeFileBuf(int fd, std::string_view name)
-    : fd_(fd), target_(fd), buffer_(1 << 16) {
+WholeFileBuf::WholeFileBuf(int fd, std::string_view name) : fd_(fd), target_(fd), buffer_(1 << 16) {
   setp(buffer_.data(), buffer_.data() + buffer_.size());
   if (fd < 0) {
     path_ = name;
