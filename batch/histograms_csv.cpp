@@ -10,8 +10,7 @@ std::string histograms_csv(const JobView& view, const std::vector<CaseResult>& c
     for (std::size_t c = 0; c < cases.size(); ++c) {
       const CaseView& cv = view.cases[c];
       const Run& run = cases[c].runs[h];
-      const double weight =
-          yearly_weight(view.weight_kind, cv.weight, cases[c].simulation_length);
+      const double weight = yearly_weight(view.weight_kind, cv.weight, cases[c].simulation_length);
       const double width = run.bloc_len * view.force_unit_factor;
       for (std::size_t k = 0; k < run.hist.size(); ++k) {
         const auto cycles = static_cast<double>(run.hist[k]);

@@ -36,8 +36,7 @@ Json hotspot_json(const JobView& view, const std::vector<CaseResult>& cases,
 
 }  // namespace
 
-std::string summary_json(const Json& job, const JobView& view,
-                         const std::vector<CaseResult>& cases,
+std::string summary_json(const Json& job, const JobView& view, const std::vector<CaseResult>& cases,
                          const std::vector<HotspotSummary>& summaries) {
   Json results = Json::array();
   for (std::size_t h = 0; h < view.hotspots.size(); ++h)

@@ -77,10 +77,10 @@ TEST(write_whole, ReplacesWholeOrNotAtAll) {
                     fresh = dir.file("fresh"), fifo = dir.file("fifo");
   fs::permissions(target, fs::perms(0604));
   fs::create_symlink(target, link);
-  const mode_t umask = ::umask(027);
+  const mode_t old_mask = ::umask(027);
   EXPECT_EQ(write_whole(link, "new\n"), 0);
   EXPECT_EQ(write_whole(fresh, ""), 0);
-  ::umask(umask);
+  ::umask(old_mask);
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(read_file(target), "new\n");
   EXPECT_EQ(fs::status(target).permissions(), fs::perms(0604));
