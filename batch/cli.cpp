@@ -6,7 +6,10 @@
 #include <thread>
 
 #include "batch/compute.hpp"
+#include "batch/console_table.hpp"
 #include "batch/outputs.hpp"
+#include "batch/run_warnings.hpp"
+#include "batch/shard_json.hpp"
 #include "textio/text.hpp"
 
 namespace skaldur::batch {

@@ -16,6 +16,11 @@ double yearly_weight(WeightKind kind, double value, double simulation_length) {
   return 0.0;
 }
 
+std::string governing_name(const JobView& job, const HotspotSummary& summary) {
+  return summary.governing >= 0 ? job.cases[static_cast<std::size_t>(summary.governing)].name
+                                : std::string();
+}
+
 std::vector<HotspotSummary> summarise(const JobView& job, const std::vector<CaseResult>& cases) {
   std::vector<HotspotSummary> out(job.hotspots.size());
   for (std::size_t h = 0; h < job.hotspots.size(); ++h) {

@@ -66,6 +66,9 @@ struct HotspotSummary {
   double governing_share = 0.0;  // its share of damage_per_year
 };
 
+// The name of the governing load case; "" without damage.
+[[nodiscard]] std::string governing_name(const JobView& job, const HotspotSummary& summary);
+
 // One summary per hotspot; every case must be done.
 [[nodiscard]] std::vector<HotspotSummary> summarise(const JobView& job,
                                                     const std::vector<CaseResult>& cases);

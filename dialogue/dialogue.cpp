@@ -7,6 +7,7 @@
 
 #include "dialogue/program.hpp"
 #include "dialogue/run_end.hpp"
+#include "files/opening.hpp"
 #include "textio/freeform.hpp"
 #include "textio/lines.hpp"
 #include "textio/text.hpp"
@@ -21,10 +22,10 @@ std::string question_label(const Question& q) {
 
 }  // namespace
 
-Dialogue::Dialogue(textio::UnitTable& units, std::ostream& err)
+Dialogue::Dialogue(files::UnitTable& units, std::ostream& err)
     : units_(units),
-      in_(*units.console_input(textio::kConsoleIn)),
-      out_(*units.output(textio::kConsoleOut)),
+      in_(*units.console_input(files::kConsoleIn)),
+      out_(*units.output(files::kConsoleOut)),
       err_(err) {}
 
 void Dialogue::note(std::string_view text) {
@@ -88,17 +89,17 @@ std::string Dialogue::ask(const Question& q, std::size_t width) {
 // fault), which the questions have always refused silently.
 void Dialogue::note_refused(const Question& q, std::string_view name) {
   const int error = units_.last_opnfil_error;
-  if (error == 0 || error == -ENOENT || error == -ENOTDIR || error == textio::kReadByRun) return;
+  if (error == 0 || error == -ENOENT || error == -ENOTDIR || error == files::kReadByRun) return;
   err_ << "skaldur: note: cannot open '" << printable(textio::trimmed(name)) << "' (question "
-       << q.number << "): " << textio::describe_open_error(error) << '\n';
+       << q.number << "): " << files::describe_open_error(error) << '\n';
 }
 
 std::string Dialogue::ask_file(const Question& q, int unit, int mode, std::string_view failure) {
-  constexpr std::size_t kNameWidth = textio::kNameLength;
+  constexpr std::size_t kNameWidth = files::kNameLength;
   while (true) {
     // One character more than a name holds, so that a longer one is refused.
     std::string name = ask(q, kNameWidth + 1);
-    if (textio::OPNFIL(units_, name, unit, mode) == 0) return name.substr(0, kNameWidth);
+    if (files::OPNFIL(units_, name, unit, mode) == 0) return name.substr(0, kNameWidth);
     out_ << failure << textio::padded(name, kNameWidth) << '\n';
     note_refused(q, name);
   }
@@ -106,10 +107,10 @@ std::string Dialogue::ask_file(const Question& q, int unit, int mode, std::strin
 
 std::string Dialogue::ask_output_file(const Question& q, int unit,
                                       std::span<const int> protected_units) {
-  constexpr std::size_t kNameWidth = textio::kNameLength;
+  constexpr std::size_t kNameWidth = files::kNameLength;
   while (true) {
     std::string name = ask(q, kNameWidth + 1);
-    if (textio::OPNFIL(units_, name, unit, 0) == 0) {
+    if (files::OPNFIL(units_, name, unit, 0) == 0) {
       const auto opened = units_.identity(unit);
       bool is_protected = false;
       for (int other : protected_units) {

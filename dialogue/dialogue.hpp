@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/unit_table.hpp"
 #include "textio/freeform.hpp"
-#include "textio/units.hpp"
 
 namespace skaldur::dialogue {
 
@@ -52,7 +52,7 @@ inline constexpr std::size_t kLongestAnswer = std::size_t{1} << 20;
 // taken but may not mean what they say, one "skaldur: note: " line each.
 class Dialogue {
  public:
-  Dialogue(textio::UnitTable& units, std::ostream& err);
+  Dialogue(files::UnitTable& units, std::ostream& err);
 
   std::ostream& out() { return out_; }
 
@@ -102,7 +102,7 @@ class Dialogue {
   void note_decimal_comma(const Question& q, std::string_view answer,
                           const textio::FreeFormReader& reader);
 
-  textio::UnitTable& units_;
+  files::UnitTable& units_;
   std::istream& in_;
   std::ostream& out_;
   std::ostream& err_;

@@ -30,7 +30,7 @@
 #include "textio/line_error.hpp"
 #include "textio/lines.hpp"
 #include "textio/text.hpp"
-#include "textio/units.hpp"
+#include "files/unit_table.hpp"
 
 namespace skaldur::dialogue {
 namespace {
@@ -84,11 +84,11 @@ struct Settings {
   std::int32_t blocks_asked = 0;
 };
 
-Settings ask_settings(Dialogue& dialogue, textio::UnitTable& units) {
+Settings ask_settings(Dialogue& dialogue, files::UnitTable& units) {
   Settings s;
-  s.print_name = dialogue.ask_file(kQ1, textio::kPrintUnit, 0, kCannotOpenFile);
-  s.series_name = dialogue.ask_file(kQ2, textio::kSeriesUnit, 1, kNonexistingFile);
-  if (units.identity(textio::kSeriesUnit) == units.identity(textio::kPrintUnit)) {
+  s.print_name = dialogue.ask_file(kQ1, files::kPrintUnit, 0, kCannotOpenFile);
+  s.series_name = dialogue.ask_file(kQ2, files::kSeriesUnit, 1, kNonexistingFile);
+  if (units.identity(files::kSeriesUnit) == units.identity(files::kPrintUnit)) {
     throw RunEnd{kExitBadInput, "skaldur: the time-series file '" +
                                     std::string(textio::trimmed(s.series_name)) +
                                     "' is the print file; nothing was written"};
@@ -120,9 +120,9 @@ int ask_column(Dialogue& dialogue, int columns) {
 
 // Reads the series file up to its first accepted line, asks question 12 when
 // there is one, and reads the column asked for.
-series::Record read_time_series(Dialogue& dialogue, textio::UnitTable& units,
+series::Record read_time_series(Dialogue& dialogue, files::UnitTable& units,
                                 const Settings& settings) {
-  textio::LineReader lines(units.descriptor(textio::kSeriesUnit));
+  textio::LineReader lines(units.descriptor(files::kSeriesUnit));
   const auto unreadable = [&](const textio::LineError& error) {
     return RunEnd{kExitBadInput,
                   "skaldur: " + textio::describe(error, textio::trimmed(settings.series_name))};
@@ -172,15 +172,15 @@ void show_curve_line(std::ostream& out, bool from_file, std::string_view name) {
   out << '\n' << curve_line(from_file, name) << '\n';
 }
 
-CurveChoice choose_curve(Dialogue& dialogue, textio::UnitTable& units,
+CurveChoice choose_curve(Dialogue& dialogue, files::UnitTable& units,
                          const sncurve::Catalogue& catalogue, sncurve::Record& record) {
   CurveChoice choice;
   std::ostream& out = dialogue.out();
   list_catalogue(out, catalogue);
   if (dialogue.ask_letter(kQ9) == 'n') {
     choice.from_file = true;
-    choice.file_name = dialogue.ask_file(kQ11, textio::kCurveUnit, 1, kNonexistingFile);
-    if (units.identity(textio::kCurveUnit) == units.identity(textio::kPrintUnit)) {
+    choice.file_name = dialogue.ask_file(kQ11, files::kCurveUnit, 1, kNonexistingFile);
+    if (units.identity(files::kCurveUnit) == units.identity(files::kPrintUnit)) {
       throw RunEnd{kExitBadInput, "skaldur: the SN-curve file '" +
                                       std::string(textio::trimmed(choice.file_name)) +
                                       "' is the print file; nothing was written"};
@@ -203,9 +203,9 @@ CurveChoice choose_curve(Dialogue& dialogue, textio::UnitTable& units,
 // Reads the SN curve of the definition file into the working record and its
 // title into the choice. The whole title line is shown as soon as it is read,
 // before a later line can be refused.
-void read_curve_file(Dialogue& dialogue, textio::UnitTable& units, CurveChoice& choice,
+void read_curve_file(Dialogue& dialogue, files::UnitTable& units, CurveChoice& choice,
                      sncurve::Record& record) {
-  textio::LineReader lines(units.descriptor(textio::kCurveUnit));
+  textio::LineReader lines(units.descriptor(files::kCurveUnit));
   const auto refused = [&](const textio::LineError& error) {
     return RunEnd{kExitBadInput,
                   "skaldur: " + textio::describe(error, textio::trimmed(choice.file_name))};
@@ -221,12 +221,12 @@ void read_curve_file(Dialogue& dialogue, textio::UnitTable& units, CurveChoice& 
 // Questions 13 to 16 and the files they ask for. Outputs may not overwrite
 // the input files, nor the summary just written: such a name is refused and
 // asked for again.
-void ask_histogram_files(Dialogue& dialogue, textio::UnitTable& units,
+void ask_histogram_files(Dialogue& dialogue, files::UnitTable& units,
                          const damage::Assessment& result, const report::RunFacts& facts) {
-  const std::array<int, 3> kept = {textio::kSeriesUnit, textio::kCurveUnit, textio::kPrintUnit};
+  const std::array<int, 3> kept = {files::kSeriesUnit, files::kCurveUnit, files::kPrintUnit};
   if (dialogue.ask_letter(kQ13) == 'y') {
-    dialogue.ask_output_file(kQ14, textio::kOutputSlot, kept);
-    report::write_plot_file(*units.output(textio::kOutputSlot), result, facts);
+    dialogue.ask_output_file(kQ14, files::kOutputSlot, kept);
+    report::write_plot_file(*units.output(files::kOutputSlot), result, facts);
   }
   if (dialogue.ask_letter(kQ15) == 'y') {
     const auto yearly = damage::yearly_factor(facts.simulation_length);
@@ -234,13 +234,13 @@ void ask_histogram_files(Dialogue& dialogue, textio::UnitTable& units,
       dialogue.out() << " No cycles per year: simulation length below 0.5\n";
       return;
     }
-    dialogue.ask_output_file(kQ16, textio::kOutputSlot, kept);
-    report::write_cycles_per_year(*units.output(textio::kOutputSlot), result, facts, *yearly);
+    dialogue.ask_output_file(kQ16, files::kOutputSlot, kept);
+    report::write_cycles_per_year(*units.output(files::kOutputSlot), result, facts, *yearly);
   }
 }
 
 // ask -> read -> assess -> report.
-int run(textio::UnitTable& units, std::ostream& err) {
+int run(files::UnitTable& units, std::ostream& err) {
   const std::string date_stamp = textio::padded(textio::DATSTMP(80, 6), 256);
   const auto catalogue = sncurve::builtin_catalogue();
   if (!catalogue) {
@@ -265,7 +265,7 @@ int run(textio::UnitTable& units, std::ostream& err) {
   const auto result = damage::assess(std::span<const float>(stresses.data(), n_steps), stresses,
                                      record, {settings.thickness, settings.scf},
                                      {settings.force_unit_factor, settings.blocks_asked});
-  std::ostream& print = *units.output(textio::kPrintUnit);
+  std::ostream& print = *units.output(files::kPrintUnit);
   if (!result) {
     print << result.error().print_text;
     print.flush();
@@ -301,7 +301,7 @@ int run(textio::UnitTable& units, std::ostream& err) {
 // The run on its unit table: the files are closed on every end but an
 // exception, which leaves them to the table's destructor.
 int run_on_units(std::istream& in, std::ostream& out, std::ostream& err) {
-  textio::UnitTable units(in, out);
+  files::UnitTable units(in, out);
   int status = kExitOk;
   try {
     status = run(units, err);
@@ -313,8 +313,8 @@ int run_on_units(std::istream& in, std::ostream& out, std::ostream& err) {
     err << printable(end.message, end.message.size()) << '\n';
     return end.status;
   }
-  units.close(textio::kPrintUnit);
-  units.close(textio::kOutputSlot);
+  units.close(files::kPrintUnit);
+  units.close(files::kOutputSlot);
   out.flush();
   if (status != kExitOk) return status;
   for (const auto& failure : units.write_failures()) {

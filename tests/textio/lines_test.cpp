@@ -1,68 +1,19 @@
-#include "textio/units.hpp"
+#include "textio/lines.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <iterator>
-#include <sstream>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "support/temp_dir.hpp"
-#include "textio/lines.hpp"
 
 namespace skaldur::textio {
 namespace {
 
-using skaldur::testing::read_file;
 using skaldur::testing::TempDir;
-namespace fs = std::filesystem;
-
-struct Files {
-  std::istringstream in;
-  std::ostringstream console;
-  UnitTable units{in, console};
-  TempDir dir;
-};
-
-std::size_t files_in(const TempDir& dir) {
-  return static_cast<std::size_t>(
-      std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));
-}
-
-// An output keeps its old content until it is closed: it is written beside
-// the file and then put in its place whole. Reopening a unit closes the file
-// it had. Two names of one file have one identity; a file the run reads is
-// never opened for writing.
-TEST(OPNFIL, OutputsAndIdentities) {
-  Files f;
-  const std::string plot = f.dir.write("plot", "old\n"), cycles = f.dir.file("cycles");
-  ASSERT_EQ(OPNFIL(f.units, plot, kOutputSlot, 0), 0);
-  ASSERT_EQ(OPNFIL(f.units, cycles, kOutputSlot, 0), 0);
-  EXPECT_EQ(read_file(plot), "old\n");
-  *f.units.output(kOutputSlot) << "cycles\n";
-  ASSERT_EQ(OPNFIL(f.units, plot, kOutputSlot, 0), 0);
-  EXPECT_EQ(read_file(cycles), "cycles\n");
-  *f.units.output(kOutputSlot) << "new\n" << std::flush;
-  EXPECT_EQ(read_file(plot), "old\n");
-  EXPECT_EQ(files_in(f.dir), 3U);  // plot, cycles and the new plot
-  ASSERT_EQ(OPNFIL(f.units, f.dir.path().string() + "/./cycles", kPrintUnit, 0), 0);
-  ASSERT_EQ(OPNFIL(f.units, cycles, kSeriesUnit, 1), 0);
-  EXPECT_EQ(f.units.identity(kSeriesUnit), f.units.identity(kPrintUnit));
-  EXPECT_NE(f.units.identity(kSeriesUnit), f.units.identity(kOutputSlot));
-  EXPECT_EQ(f.units.output(kSeriesUnit), nullptr);  // inputs are never written
-  EXPECT_EQ(OPNFIL(f.units, cycles, kCurveUnit, 0), -1);
-  EXPECT_EQ(f.units.last_opnfil_error, kReadByRun);
-  EXPECT_EQ(f.units.close(kOutputSlot), 0);
-  EXPECT_EQ(read_file(plot), "new\n");
-  EXPECT_EQ(files_in(f.dir), 2U);
-  // A name is never cut at a NUL byte.
-  EXPECT_EQ(OPNFIL(f.units, f.dir.file("a") + std::string("\0b", 2), kPrintUnit, 0), -1);
-  EXPECT_EQ(files_in(f.dir), 2U);
-}
 
 using Lines = std::vector<std::string>;
 

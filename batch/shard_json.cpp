@@ -1,0 +1,150 @@
+#include "batch/shard_json.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "batch/outputs.hpp"
+
+// shard.json, with each part's writer beside its reader:
+//
+//   {"format", "version", "shard": K, "of": N, "job",
+//    "load_cases": [{"index", "steps", "simulation_length",
+//                    "runs": [{"status", "damage", "cycles", "ts_range",
+//                              "blocks", "block_length", "hist"}, ...]}, ...]}
+//
+// The readers throw nlohmann::json::exception for a missing key or a value
+// of the wrong type; read_shards turns that into a message.
+namespace skaldur::batch {
+namespace {
+
+constexpr std::string_view kShardFile = "shard.json";
+constexpr std::string_view kShardFormat = "skaldur-batch shard 1";
+
+Json run_json(const Run& run) {
+  return {{"status", run.status},     {"damage", run.damage},   {"cycles", run.n_cycles},
+          {"ts_range", run.ts_range}, {"blocks", run.n_blocks}, {"block_length", run.bloc_len},
+          {"hist", run.hist}};
+}
+
+Run read_run(const Json& j) {
+  Run run;
+  run.status = j.at("status").get<std::string>();
+  run.damage = j.at("damage").get<double>();
+  run.n_cycles = j.at("cycles").get<double>();
+  run.ts_range = j.at("ts_range").get<double>();
+  run.n_blocks = j.at("blocks").get<double>();
+  run.bloc_len = j.at("block_length").get<double>();
+  run.hist = j.at("hist").get<std::vector<float>>();
+  return run;
+}
+
+Json case_json(std::size_t index, const CaseResult& r) {
+  Json runs = Json::array();
+  for (const Run& run : r.runs)
+    runs.push_back(run_json(run));
+  return {{"index", index},
+          {"steps", r.steps},
+          {"simulation_length", r.simulation_length},
+          {"runs", runs}};
+}
+
+// Reads the shard's load cases into `cases`, each in its place once; a
+// message saying what is wrong otherwise.
+std::optional<std::string> read_cases(const Json& all, const std::string& shown,
+                                      std::vector<CaseResult>& cases) {
+  for (const Json& c : all.at("load_cases")) {
+    const auto index = c.at("index").get<std::size_t>();
+    if (index >= cases.size() || cases[index].done)
+      return shown + ": load case " + std::to_string(index + 1) + " is out of place";
+    CaseResult& r = cases[index];
+    r.done = true;
+    r.steps = c.at("steps").get<std::int64_t>();
+    r.simulation_length = c.at("simulation_length").get<double>();
+    const Json& runs = c.at("runs");
+    if (runs.size() != r.runs.size()) return shown + ": a load case lacks hotspots";
+    for (std::size_t h = 0; h < r.runs.size(); ++h)
+      r.runs[h] = read_run(runs[h]);
+  }
+  return std::nullopt;
+}
+
+struct Reading {
+  Merged merged;
+  int of = 0;             // N of the first shard
+  std::vector<int> seen;  // the K read so far
+};
+
+// Checks the shard's header against the shards read before: one job, one N,
+// each K once. The first shard sets the job and sizes the cases.
+std::optional<std::string> read_header(const Json& all, const std::string& shown,
+                                       const std::string& first, Reading& reading) {
+  if (all.at("format") != kShardFormat) return shown + ": not a skaldur-batch shard";
+  const int k = all.at("shard").get<int>();
+  const int n = all.at("of").get<int>();
+  Merged& merged = reading.merged;
+  if (merged.job.is_null()) {
+    merged.job = all.at("job");
+    reading.of = n;
+    const auto count = merged.job.at("load_case_table").size();
+    const auto hotspots = merged.job.at("hotspots").size();
+    merged.cases.assign(count, CaseResult{});
+    for (CaseResult& c : merged.cases)
+      c.runs.resize(hotspots);
+  } else if (all.at("job") != merged.job) {
+    return shown + ": the shard comes from another job than " + first;
+  } else if (n != reading.of) {
+    return shown + ": shard " + std::to_string(k) + " of " + std::to_string(n) +
+           ", the others are of " + std::to_string(reading.of);
+  }
+  if (std::find(reading.seen.begin(), reading.seen.end(), k) != reading.seen.end())
+    return shown + ": shard " + std::to_string(k) + " is given twice";
+  reading.seen.push_back(k);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<BatchError> write_shard(const std::filesystem::path& dir, int k, int n,
+                                      const Json& job, const std::vector<CaseResult>& cases) {
+  if (auto e = make_folder(dir)) return e;
+  Json list = Json::array();
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    if (cases[c].done) list.push_back(case_json(c, cases[c]));
+  }
+  const Json all = {
+      {"format", kShardFormat}, {"version", SKALDUR_VERSION}, {"shard", k}, {"of", n}, {"job", job},
+      {"load_cases", list}};
+  return write_output(dir / kShardFile, all.dump() + "\n");
+}
+
+Outcome<Merged> read_shards(const std::vector<std::filesystem::path>& dirs) {
+  Reading reading;
+  for (const std::filesystem::path& dir : dirs) {
+    const std::string shown = (dir / kShardFile).string();
+    std::ifstream in(dir / kShardFile, std::ios::binary);
+    if (!in) return bad_input("cannot open " + shown + ": " + std::strerror(errno));
+    try {
+      const Json all = Json::parse(in);
+      const std::string first = (dirs.front() / kShardFile).string();
+      if (auto e = read_header(all, shown, first, reading)) return bad_input(*e);
+      if (auto e = read_cases(all, shown, reading.merged.cases)) return bad_input(*e);
+    } catch (const nlohmann::json::exception& e) {
+      return bad_input(shown + ": " + e.what());
+    }
+  }
+  const Merged& merged = reading.merged;
+  for (std::size_t c = 0; c < merged.cases.size(); ++c) {
+    if (!merged.cases[c].done) {
+      return bad_input("no shard holds load case " + std::to_string(c + 1) + " ('" +
+                       merged.job.at("load_case_table")[c].at("name").get<std::string>() + "'); " +
+                       std::to_string(reading.seen.size()) + " of " + std::to_string(reading.of) +
+                       " shards given");
+    }
+  }
+  return std::move(reading.merged);
+}
+
+}  // namespace skaldur::batch

@@ -1,0 +1,20 @@
+#include "batch/csv_fields.hpp"
+#include "batch/outputs.hpp"
+
+namespace skaldur::batch {
+
+std::string summary_csv(const JobView& view, const std::vector<HotspotSummary>& summaries) {
+  std::string text =
+      "hotspot,curve,scf,thickness,dff,damage_per_year,life_years,utilisation,verdict,"
+      "governing_load_case,governing_share\n";
+  for (std::size_t h = 0; h < view.hotspots.size(); ++h) {
+    const HotspotView& hv = view.hotspots[h];
+    const HotspotSummary& s = summaries[h];
+    append_row(text, hv.name, hv.curve, hv.scf, hv.thickness, hv.dff, s.damage_per_year,
+               s.life_years, s.utilisation, std::string_view(s.pass ? "pass" : "fail"),
+               governing_name(view, s), s.governing_share);
+  }
+  return text;
+}
+
+}  // namespace skaldur::batch
