@@ -20,6 +20,7 @@
 #include "damage/assess.hpp"
 #include "dialogue/dialogue.hpp"
 #include "dialogue/run_end.hpp"
+#include "files/unit_table.hpp"
 #include "report/report.hpp"
 #include "series/series.hpp"
 #include "sncurve/catalogue.hpp"
@@ -30,7 +31,6 @@
 #include "textio/line_error.hpp"
 #include "textio/lines.hpp"
 #include "textio/text.hpp"
-#include "files/unit_table.hpp"
 
 namespace skaldur::dialogue {
 namespace {
