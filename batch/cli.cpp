@@ -132,11 +132,11 @@ int merge_shards(const MergeArgs& args, std::ostream& out, std::ostream& err) {
   return finish(merged->job, merged->cases, args.out_dir, args.check, args.quiet, out, err);
 }
 
-void list_curves(std::ostream& out, std::ostream& err) {
+int list_curves(std::ostream& out, std::ostream& err) {
   const auto catalogue = sncurve::builtin_catalogue();
   if (!catalogue) {
     err << "skaldur-batch: the built-in SN-curve catalogue could not be built\n";
-    return;
+    return kExitFailed;
   }
   std::string text;
   for (int n = 1; n <= catalogue->count; ++n) {
@@ -145,6 +145,7 @@ void list_curves(std::ostream& out, std::ostream& err) {
             std::string(textio::trimmed(sncurve::display_name(*catalogue, n).value())) + '\n';
   }
   out << text;
+  return kExitOk;
 }
 
 }  // namespace
@@ -195,7 +196,7 @@ int batch_main(int argc, const char* const* argv, std::ostream& out, std::ostrea
   }
   if (run_cmd->parsed()) return run_job(run, out, err, err_is_terminal);
   if (merge_cmd->parsed()) return merge_shards(merge, out, err);
-  if (curves_cmd->parsed()) list_curves(out, err);
+  if (curves_cmd->parsed()) return list_curves(out, err);
   return kExitOk;
 }
 
