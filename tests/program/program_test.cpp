@@ -132,6 +132,8 @@ struct Check {
   std::string text;
 };
 
+using Files = std::vector<std::pair<std::string, std::string>>;
+
 struct Row {
   std::string name;
   std::string answers;
@@ -139,7 +141,7 @@ struct Row {
   std::vector<Check> checks;
   // Input files beside series.txt (the worked example) and curve.sn; a file of
   // the same name takes their place.
-  std::vector<std::pair<std::string, std::string>> files;
+  Files files;
   Launch launch;
 };
 
@@ -155,8 +157,6 @@ std::string steps(int n, const std::string& length) {
 std::string padded(const std::string& name) {
   return name + std::string(256 - name.size(), ' ');
 }
-
-using Files = std::vector<std::pair<std::string, std::string>>;
 
 // Adds the row of a run on the console input `answers`.
 void add(std::vector<Row>& rows, std::string name, std::string answers, int status,
