@@ -174,7 +174,7 @@ TEST(read_record, StretchesThreadsAndSeveralColumnsChangeNothing) {
 // simulation length runs from the first accepted time to the last time read.
 // The last comment line before the first accepted line names the columns when
 // it has one word per field.
-TEST(read_record, Rows) {
+TEST(read_record, CommentsWindowsAndHeaderNames) {
   const std::string mixed =
       "$ a\n# b\n! c\n' d\n\n     \n-2 99\n-1 98\n0.5 1\n# later\n1,2\n2, 3 junk\n";
   const struct {

@@ -32,7 +32,7 @@ Lines read_all(const std::string& content, std::size_t block) {
   return lines;
 }
 
-TEST(LineReader, Rows) {
+TEST(LineReader, LineEndsCutsAndLongLines) {
   const std::string long_line(50000, 'x');
   const std::pair<std::string, Lines> rows[] = {
       {"", {}},
