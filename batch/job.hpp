@@ -9,6 +9,7 @@
 
 #include "batch/errors.hpp"
 #include "damage/assess.hpp"
+#include "files/unit_table.hpp"
 #include "sncurve/catalogue.hpp"
 #include "sncurve/record.hpp"
 
@@ -59,6 +60,15 @@ struct Hotspot {
   std::int64_t column_line = 0;  // of its column
 };
 
+// A file the job reads besides the records (the job file, the load-case
+// table, each curve file): its name as messages show it, its identity on disk
+// (no output may replace it) and the fingerprint of its bytes.
+struct InputFile {
+  std::string shown;
+  files::FileIdentity identity;
+  std::uint64_t fingerprint = 0;
+};
+
 struct Job {
   std::string file_name;  // the job file's name, without its folder
   std::filesystem::path path;
@@ -72,6 +82,7 @@ struct Job {
   WeightKind weight_kind = WeightKind::probability;
   std::vector<LoadCase> load_cases;
   std::vector<Hotspot> hotspots;
+  std::vector<InputFile> inputs;  // every file read besides the records, each once
 };
 
 // Reads the job file, its load-case table and every curve it names. Warnings
