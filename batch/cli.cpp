@@ -55,18 +55,21 @@ std::optional<std::pair<int, int>> parse_shard(std::string_view text) {
   return std::pair{k, n};
 }
 
-// Sums, writes and shows the results of every load case.
+// Sums, writes and shows the results of every load case. A damage that is
+// not a finite number writes nothing. With `check`, status 3 when a hotspot
+// fails or a run is not ok.
 int finish(const Json& job, const std::vector<CaseResult>& cases, const std::filesystem::path& dir,
            bool check, bool quiet, std::ostream& out, std::ostream& err) {
   auto view = view_of(job);
   if (!view) return report(err, view.error());
+  if (auto bad = first_non_finite(*view, cases)) return report(err, {kExitFailed, *bad});
   warn(err, run_warnings(*view, cases));
   const auto summaries = summarise(*view, cases);
   if (auto e = write_outputs(dir, job, *view, cases, summaries)) return report(err, *e);
   if (!quiet) write_console_table(out, *view, summaries, dir);
   const bool all_pass = std::all_of(summaries.begin(), summaries.end(),
                                     [](const HotspotSummary& s) { return s.pass; });
-  return check && !all_pass ? kExitCheckFailed : kExitOk;
+  return check && !(all_pass && all_runs_ok(cases)) ? kExitCheckFailed : kExitOk;
 }
 
 int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_is_terminal) {
@@ -112,6 +115,7 @@ int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_
   if (shard) {
     auto view = view_of(job_as_read);
     if (!view) return report(err, view.error());
+    if (auto bad = first_non_finite(*view, *cases)) return report(err, {kExitFailed, *bad});
     warn(err, run_warnings(*view, *cases));
     if (auto e = write_shard(dir, shard->first, shard->second, job_as_read, *cases)) {
       return report(err, *e);
@@ -120,7 +124,7 @@ int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_
       out << "shard " << shard->first << '/' << shard->second << ": " << which.size()
           << " load cases, results in " << dir.string() << '\n';
     }
-    return kExitOk;
+    return args.check && !all_runs_ok(*cases) ? kExitCheckFailed : kExitOk;
   }
   return finish(job_as_read, *cases, dir, args.check, args.quiet, out, err);
 }

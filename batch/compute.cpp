@@ -108,6 +108,18 @@ Outcome<CaseRecord> read_case(const Job& job, const LoadCase& lc, bool two_threa
   return read;
 }
 
+// The blocks of a histogram that hold cycles, kept at their exact size: the
+// runs of a job can be many, the blocks with cycles of a short record few.
+std::vector<BlockCount> blocks_with_cycles(const std::vector<float>& hist) {
+  std::vector<BlockCount> blocks;
+  blocks.reserve(static_cast<std::size_t>(
+      std::count_if(hist.begin(), hist.end(), [](float cycles) { return cycles > 0.0f; })));
+  for (std::size_t k = 0; k < hist.size(); ++k) {
+    if (hist[k] > 0.0f) blocks.push_back({static_cast<std::int32_t>(k), hist[k]});
+  }
+  return blocks;
+}
+
 // Assesses every hotspot on its column of the case's record, in job order.
 // The last hotspot that reads a column lets the assessment work in the
 // column's own storage; the others work in `work`.
@@ -138,7 +150,7 @@ Outcome<std::vector<Run>> assess_hotspots(const Job& job, const LoadCase& lc, Ca
     Run& run = runs[h];
     if (!assessed) {
       if (assessed.error().kind == damage::AssessFailure::too_short) {
-        run.status = "too_short";
+        run.status = RunStatus::too_short;
         continue;
       }
       return textio::fail(BatchError{
@@ -152,7 +164,8 @@ Outcome<std::vector<Run>> assess_hotspots(const Job& job, const LoadCase& lc, Ca
     run.ts_range = a.ts_range;
     run.n_blocks = a.n_blocks;
     run.bloc_len = a.bloc_len;
-    run.hist = std::move(a.hist);
+    if (a.bloc_len == 0.0) run.status = RunStatus::no_swing;
+    run.hist = blocks_with_cycles(a.hist);
   }
   return runs;
 }
@@ -165,15 +178,17 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
   CaseResult result;
   result.steps = rec.n_steps;
   result.simulation_length = rec.simulation_length;
+  if (rec.n_steps < 2) {  // an empty or one-line window or record: nothing to count
+    Run no_data;
+    no_data.status = RunStatus::no_data;
+    result.runs.resize(job.hotspots.size(), no_data);
+    result.done = true;
+    return result;
+  }
   if (job.weight_kind != WeightKind::occurrences_per_year && !(rec.simulation_length > 0.0)) {
     return bad_input(lc.path.string() + ": the record spans no time (simulation length " +
                      std::to_string(rec.simulation_length) +
                      "), so it cannot be weighed into the year" + about(lc));
-  }
-  if (rec.columns.empty()) {  // no line in the window: nothing to count, as in the dialogue
-    result.runs.resize(job.hotspots.size());
-    result.done = true;
-    return result;
   }
   auto runs = assess_hotspots(job, lc, read.value(), work);
   if (!runs) return textio::fail(runs.error());

@@ -15,7 +15,7 @@ std::string damage_csv(const JobView& view, const std::vector<CaseResult>& cases
       const double weight = yearly_weight(view.weight_kind, cv.weight, r.simulation_length);
       append_row(text, view.hotspots[h].name, cv.name, cv.file, static_cast<double>(r.steps),
                  r.simulation_length, run.n_cycles, run.damage, weight, weight * run.damage,
-                 run.status);
+                 status_name(run.status));
     }
   }
   return text;

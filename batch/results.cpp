@@ -1,19 +1,74 @@
 #include "batch/results.hpp"
 
+#include <array>
+#include <cmath>
 #include <limits>
 
 #include "damage/assess.hpp"
 
 namespace skaldur::batch {
 
+namespace {
+
+constexpr std::array<std::pair<RunStatus, std::string_view>, 4> kStatusNames = {{
+    {RunStatus::ok, "ok"},
+    {RunStatus::too_short, "too_short"},
+    {RunStatus::no_data, "no_data"},
+    {RunStatus::no_swing, "no_swing"},
+}};
+
+}  // namespace
+
+std::string_view status_name(RunStatus status) {
+  for (const auto& [s, name] : kStatusNames) {
+    if (s == status) return name;
+  }
+  return "?";
+}
+
+std::optional<RunStatus> status_of(std::string_view name) {
+  for (const auto& [s, n] : kStatusNames) {
+    if (n == name) return s;
+  }
+  return std::nullopt;
+}
+
 double yearly_weight(WeightKind kind, double value, double simulation_length) {
   constexpr auto kYear = static_cast<double>(damage::kSecondsPerYear);
+  if (kind != WeightKind::occurrences_per_year && !(simulation_length > 0.0)) return 0.0;
   switch (kind) {
     case WeightKind::probability: return value * kYear / simulation_length;
     case WeightKind::hours_per_year: return 3600.0 * value / simulation_length;
     case WeightKind::occurrences_per_year: return value;
   }
   return 0.0;
+}
+
+std::optional<std::string> first_non_finite(const JobView& job,
+                                            const std::vector<CaseResult>& cases) {
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    if (!cases[c].done) continue;
+    const double weight =
+        yearly_weight(job.weight_kind, job.cases[c].weight, cases[c].simulation_length);
+    for (std::size_t h = 0; h < cases[c].runs.size(); ++h) {
+      const double d = cases[c].runs[h].damage;
+      const double value = std::isfinite(d) ? weight * d : d;
+      if (std::isfinite(value)) continue;
+      return "the damage of hotspot '" + job.hotspots[h].name + "' under load case '" +
+             job.cases[c].name + "' is not a finite number (" +
+             (std::isnan(value) ? "nan" : "inf") + (std::isfinite(d) ? " per year)" : ")");
+    }
+  }
+  return std::nullopt;
+}
+
+bool all_runs_ok(const std::vector<CaseResult>& cases) {
+  for (const CaseResult& c : cases) {
+    for (const Run& run : c.runs) {
+      if (run.status != RunStatus::ok) return false;
+    }
+  }
+  return true;
 }
 
 std::string governing_name(const JobView& job, const HotspotSummary& summary) {

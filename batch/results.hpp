@@ -1,22 +1,44 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "batch/job.hpp"
 
 namespace skaldur::batch {
 
+// What happened to a run. Every status but `ok` counts damage 0 and warns.
+enum class RunStatus {
+  ok,         // assessed (possibly without damage)
+  too_short,  // fewer than 4 turning points: no cycle can be counted
+  no_data,    // fewer than 2 lines in the load case's window of its record
+  no_swing,   // a constant channel: no range to count
+};
+
+// The name written to the outputs: "ok", "too_short", ...
+[[nodiscard]] std::string_view status_name(RunStatus status);
+
+// The status of a name that status_name gives; nothing for any other text.
+[[nodiscard]] std::optional<RunStatus> status_of(std::string_view name);
+
+// A block of a histogram that holds cycles.
+struct BlockCount {
+  std::int32_t block = 0;  // 0 for the lowest range
+  float cycles = 0.0f;     // above 0
+};
+
 // One hotspot under one load case: what the core's assessment gives.
 struct Run {
-  std::string status = "ok";  // or "too_short": the series is too short to count
+  RunStatus status = RunStatus::ok;
   double damage = 0.0;
   double n_cycles = 0.0;
   double ts_range = 0.0;
   double n_blocks = 0.0;
-  double bloc_len = 0.0;    // series unit; 0 when nothing was counted
-  std::vector<float> hist;  // cycles of each block; empty when nothing was counted
+  double bloc_len = 0.0;         // series unit; 0 when nothing was counted
+  std::vector<BlockCount> hist;  // the blocks with cycles, lowest first
 };
 
 // One load case: its record and the runs of every hotspot, in job order.
@@ -54,7 +76,8 @@ struct JobView {
 // p * Y / T, 3600 * H / T or n, with Y the 31 536 000 seconds of the year
 // and T the record's simulation length. The yearly damage of a run is
 // factor * damage, so that damage.csv's damage x weight is its
-// damage_per_year to the last bit.
+// damage_per_year to the last bit. A record that spans no time (only a
+// `no_data` case gets this far with one) weighs 0 by p or H.
 [[nodiscard]] double yearly_weight(WeightKind kind, double value, double simulation_length);
 
 struct HotspotSummary {
@@ -65,6 +88,16 @@ struct HotspotSummary {
   int governing = -1;            // the load case of the largest yearly damage; -1 without damage
   double governing_share = 0.0;  // its share of damage_per_year
 };
+
+// "the damage of hotspot 'H' under load case 'C' is not a finite number
+// (nan)" for the first run in table order whose damage, or yearly damage,
+// is infinite or NaN; nothing when every one is finite. Cases not done are
+// skipped.
+[[nodiscard]] std::optional<std::string> first_non_finite(const JobView& job,
+                                                          const std::vector<CaseResult>& cases);
+
+// Whether every run of the cases done is `ok`.
+[[nodiscard]] bool all_runs_ok(const std::vector<CaseResult>& cases);
 
 // The name of the governing load case; "" without damage.
 [[nodiscard]] std::string governing_name(const JobView& job, const HotspotSummary& summary);

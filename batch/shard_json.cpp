@@ -13,7 +13,11 @@
 //   {"format", "version", "shard": K, "of": N, "job",
 //    "load_cases": [{"index", "steps", "simulation_length",
 //                    "runs": [{"status", "damage", "cycles", "ts_range",
-//                              "blocks", "block_length", "hist"}, ...]}, ...]}
+//                              "blocks", "block_length",
+//                              "hist": [[BLOCK, CYCLES], ...]}, ...]}, ...]}
+//
+// with the histogram's blocks that hold cycles only (BLOCK from 0). Format 1
+// held every block, and no status but ok and too_short.
 //
 // The readers throw nlohmann::json::exception for a missing key or a value
 // of the wrong type; read_shards turns that into a message.
@@ -21,23 +25,41 @@ namespace skaldur::batch {
 namespace {
 
 constexpr std::string_view kShardFile = "shard.json";
-constexpr std::string_view kShardFormat = "skaldur-batch shard 1";
+constexpr std::string_view kShardFormat = "skaldur-batch shard 2";
+constexpr std::string_view kOlderFormat = "skaldur-batch shard 1";
 
 Json run_json(const Run& run) {
-  return {{"status", run.status},     {"damage", run.damage},   {"cycles", run.n_cycles},
-          {"ts_range", run.ts_range}, {"blocks", run.n_blocks}, {"block_length", run.bloc_len},
-          {"hist", run.hist}};
+  Json hist = Json::array();
+  for (const BlockCount& b : run.hist)
+    hist.push_back({b.block, b.cycles});
+  return {{"status", status_name(run.status)},
+          {"damage", run.damage},
+          {"cycles", run.n_cycles},
+          {"ts_range", run.ts_range},
+          {"blocks", run.n_blocks},
+          {"block_length", run.bloc_len},
+          {"hist", hist}};
 }
 
-Run read_run(const Json& j) {
+// The run, or a message saying what is wrong with it.
+textio::Result<Run, std::string> read_run(const Json& j) {
   Run run;
-  run.status = j.at("status").get<std::string>();
+  const auto status = status_of(j.at("status").get<std::string>());
+  if (!status) return textio::fail(std::string("a run has an unknown status"));
+  run.status = *status;
   run.damage = j.at("damage").get<double>();
   run.n_cycles = j.at("cycles").get<double>();
   run.ts_range = j.at("ts_range").get<double>();
   run.n_blocks = j.at("blocks").get<double>();
   run.bloc_len = j.at("block_length").get<double>();
-  run.hist = j.at("hist").get<std::vector<float>>();
+  for (const Json& b : j.at("hist")) {
+    const BlockCount block{b.at(0).get<std::int32_t>(), b.at(1).get<float>()};
+    if (block.block < 0 || block.block >= run.n_blocks || !(block.cycles > 0.0f) ||
+        (!run.hist.empty() && block.block <= run.hist.back().block)) {
+      return textio::fail(std::string("a histogram block is out of place"));
+    }
+    run.hist.push_back(block);
+  }
   return run;
 }
 
@@ -65,8 +87,11 @@ std::optional<std::string> read_cases(const Json& all, const std::string& shown,
     r.simulation_length = c.at("simulation_length").get<double>();
     const Json& runs = c.at("runs");
     if (runs.size() != r.runs.size()) return shown + ": a load case lacks hotspots";
-    for (std::size_t h = 0; h < r.runs.size(); ++h)
-      r.runs[h] = read_run(runs[h]);
+    for (std::size_t h = 0; h < r.runs.size(); ++h) {
+      auto run = read_run(runs[h]);
+      if (!run) return shown + ": load case " + std::to_string(index + 1) + ": " + run.error();
+      r.runs[h] = std::move(run).value();
+    }
   }
   return std::nullopt;
 }
@@ -81,6 +106,10 @@ struct Reading {
 // each K once. The first shard sets the job and sizes the cases.
 std::optional<std::string> read_header(const Json& all, const std::string& shown,
                                        const std::string& first, Reading& reading) {
+  if (all.at("format") == kOlderFormat) {
+    return shown + ": a shard of an older skaldur-batch, which this one cannot merge; run the " +
+           "shard again";
+  }
   if (all.at("format") != kShardFormat) return shown + ": not a skaldur-batch shard";
   const int k = all.at("shard").get<int>();
   const int n = all.at("of").get<int>();

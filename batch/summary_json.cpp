@@ -16,7 +16,7 @@ Json case_json(const JobView& view, const std::vector<CaseResult>& cases, std::s
           {"damage", run.damage},
           {"weight", weight},
           {"damage_per_year", weight * run.damage},
-          {"status", run.status}};
+          {"status", status_name(run.status)}};
 }
 
 Json hotspot_json(const JobView& view, const std::vector<CaseResult>& cases,
