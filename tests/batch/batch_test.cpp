@@ -18,6 +18,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "batch/job.hpp"
@@ -122,11 +123,12 @@ RandomJob make_job(std::mt19937_64& rng, const TempDir& dir, const sncurve::Cata
       all_named = false;
     }
     std::vector<double> level(columns, 0.0);
+    const auto dead = static_cast<std::size_t>(pick(0, 2 * static_cast<int>(columns)));
     for (int i = 0, lines = pick(3, 1500); i < lines; ++i) {
       s.times.push_back(0.5 * i);
       text += std::to_string(0.5 * i);
       for (std::size_t c = 0; c < columns; ++c) {
-        level[c] += uniform(-30.0, 30.0);
+        if (c != dead) level[c] += uniform(-30.0, 30.0);
         s.columns[c].push_back(static_cast<float>(level[c] * (job.mpa ? 1.0 : 1.0e6)));
         char buffer[32];
         std::snprintf(buffer, sizeof buffer, " %.9g", static_cast<double>(s.columns[c].back()));
@@ -151,6 +153,9 @@ RandomJob make_job(std::mt19937_64& rng, const TempDir& dir, const sncurve::Cata
       lc.first_time = std::floor(uniform(0.0, end / 3));
       lc.last_time = std::floor(uniform(end / 2, end + 5.0)) + 0.25;
       window = std::to_string(lc.first_time) + "," + std::to_string(lc.last_time);
+    } else if (pick(0, 5) == 0) {  // a window after the record's end
+      lc.first_time = end + 1.0;
+      window = std::to_string(lc.first_time) + ",";
     }
     char weight[40];
     std::snprintf(weight, sizeof weight, "%.17g", lc.weight);
@@ -239,6 +244,8 @@ TEST(SkaldurBatch, RandomJobsMatchTheCoreAndTheFormulasWhateverTheJobsAndShards)
     ASSERT_EQ(summary.size(), 1 + job.hots.size());
     std::size_t row = 1;
     std::map<std::pair<std::string, std::string>, double> weights;
+    std::vector<std::tuple<std::string, std::string, double, double>> blocks;  // with cycles only
+    bool all_good = true;  // every run ok and every hotspot passes
     for (std::size_t h = 0; h < job.hots.size(); ++h) {
       const Hot& hot = job.hots[h];
       double per_year = 0.0;
@@ -257,7 +264,16 @@ TEST(SkaldurBatch, RandomJobsMatchTheCoreAndTheFormulasWhateverTheJobsAndShards)
         EXPECT_EQ(number(r[4]), w.length);
         const double d = expected ? expected->damage : 0.0;
         EXPECT_EQ(number(r[6]), d) << "hotspot " << h << " case " << c;
-        EXPECT_EQ(r[9], expected ? "ok" : "too_short");
+        const std::string status = w.values.size() < 2         ? "no_data"
+                                   : !expected                 ? "too_short"
+                                   : expected->bloc_len == 0.0 ? "no_swing"
+                                                               : "ok";
+        EXPECT_EQ(r[9], status);
+        all_good = all_good && status == "ok";
+        for (std::size_t k = 0; expected && k < expected->hist.size(); ++k) {
+          if (expected->hist[k] > 0.0f)
+            blocks.emplace_back(r[0], r[1], static_cast<double>(k + 1), double{expected->hist[k]});
+        }
         constexpr double kYear = 31'536'000.0;
         const double weight =
             job.kind == batch::WeightKind::probability      ? lc.weight * kYear / w.length
@@ -279,11 +295,14 @@ TEST(SkaldurBatch, RandomJobsMatchTheCoreAndTheFormulasWhateverTheJobsAndShards)
       const double u = per_year * job.design_life * hot.dff;
       EXPECT_EQ(number(s[7]), u);
       EXPECT_EQ(s[8], u <= 1.0 ? "pass" : "fail");
+      all_good = all_good && u <= 1.0;
       EXPECT_EQ(s[9], governing >= 0 ? "case" + std::to_string(governing) : "");
       EXPECT_EQ(number(s[10]), governing >= 0 ? largest / per_year : 0.0);
     }
+    ASSERT_EQ(histograms.size(), 1 + blocks.size());
     for (std::size_t i = 1; i < histograms.size(); ++i) {
       const auto& r = histograms[i];
+      EXPECT_EQ(std::tuple(r[0], r[1], number(r[2]), number(r[5])), blocks[i - 1]);
       EXPECT_EQ(number(r[6]), number(r[5]) * weights.at({r[0], r[1]}));
     }
 
@@ -295,8 +314,8 @@ TEST(SkaldurBatch, RandomJobsMatchTheCoreAndTheFormulasWhateverTheJobsAndShards)
                     .status,
                 0);
     }
-    const Outcome merged = run_batch(dir, "merge shard3 shard1 shard2 --out merged");
-    ASSERT_EQ(merged.status, 0) << merged.err;
+    const Outcome merged = run_batch(dir, "merge shard3 shard1 shard2 --out merged --check");
+    ASSERT_EQ(merged.status, all_good ? 0 : 3) << merged.err;
     const Outcome twice = run_batch(dir, "merge shard1 shard1 shard2 --out twice");
     EXPECT_EQ(twice.status, 2);
     EXPECT_NE(twice.err.find("shard 1 is given twice"), std::string::npos) << twice.err;
@@ -361,6 +380,23 @@ TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
       {"a.ts", "3 80 95\n4 0 1\n5 60 50\n", "", 0, {"warning", "'c1'", "too short"}},
       {"a.ts", "", "", 1, {"cannot make the folder", "job.toml/out"}, "--out job.toml/out"},
       {j, "design_life = 20.0", "design_life = 1e30", 3, {}, "--check"},
+      // Every run gets a status; a damage that is not a finite number writes nothing.
+      {t,
+       "probability\nc1,a.ts,0.5\nc2,a.ts,0.5",
+       "probability,first_time,last_time\nc1,a.ts,0.5,,\nc2,a.ts,0.5,9,",
+       3,
+       {"warning", "'c2'", "0 data lines"},
+       "--check"},
+      {t,
+       "probability\nc1,a.ts,0.5\nc2,a.ts,0.5",
+       "probability,first_time,last_time\nc1,a.ts,0.5,,\nc2,a.ts,0.5,5,",
+       0,
+       {"warning", "'c2'", "1 data line in"}},
+      {"a.ts", kSeries.data(), "", 0, {"warning", "'c1'", "0 data lines"}},
+      {"a.ts", "1 90 70\n2 3 4\n3 80 95\n4 0 1\n5 60 50\n", "1 1 2\n2 1 2\n", 0, {"constant"}},
+      {j, "curve = 6", "curve = 6\nscf = 1e300", 1, {"hotspot 'h1'", "load case 'c1'", "finite"}},
+      {j, "curve = 6", "curve = 6\nscf = 1e300", 1, {"not a finite number"}, "--shard 1/1"},
+      {"a.ts", "3 80 95\n4 0 1\n5 60 50\n", "", 3, {"too short"}, "--check --shard 1/1"},
   };
   for (const BadCase& c : cases) {
     SCOPED_TRACE(std::string(c.file) + ": " + c.to + c.args);
@@ -377,6 +413,9 @@ TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
       dir.write(name, content);
     const Outcome o = run_batch(dir, std::string("run job.toml --quiet ") + c.args);
     EXPECT_EQ(o.status, c.status) << o.err;
+    if (c.status == 1 || c.status == 2) {
+      EXPECT_FALSE(std::filesystem::exists(dir.file("job.out")));
+    }
     for (const char* part : c.said)
       EXPECT_NE(o.err.find(part), std::string::npos) << o.err;
   }
