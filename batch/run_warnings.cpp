@@ -32,7 +32,7 @@ std::vector<std::string> run_warnings(const JobView& view, const std::vector<Cas
       const RunStatus status = cases[c].runs[h].status;
       if (status == RunStatus::ok) continue;
       ++counts[static_cast<std::size_t>(status)];
-      if (++total > kMostRunWarnings + 1) continue;  // the summary shows no more
+      if (++total > kMostRunWarnings) continue;  // a summary shows fewer
       warnings.push_back(
           "load case '" + view.cases[c].name + "', hotspot '" + view.hotspots[h].name +
           "': " + what_happened(view.cases[c], cases[c], status) + "; its damage counts as 0");
