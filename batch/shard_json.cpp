@@ -20,7 +20,6 @@
 namespace skaldur::batch {
 namespace {
 
-constexpr std::string_view kShardFile = "shard.json";
 constexpr std::string_view kShardFormat = "skaldur-batch shard 1";
 
 Json run_json(const Run& run) {
