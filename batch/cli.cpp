@@ -7,6 +7,7 @@
 
 #include "batch/compute.hpp"
 #include "batch/console_table.hpp"
+#include "batch/input_files.hpp"
 #include "batch/outputs.hpp"
 #include "batch/run_warnings.hpp"
 #include "batch/shard_json.hpp"
@@ -55,6 +56,15 @@ std::optional<std::pair<int, int>> parse_shard(std::string_view text) {
   return std::pair{k, n};
 }
 
+// Every file a run of the job reads: the job's inputs and each load case's record.
+std::vector<InputFile> files_read(const Job& job) {
+  std::vector<InputFile> files = job.inputs;
+  for (const LoadCase& c : job.load_cases) {
+    if (const auto identity = identity_of(c.path)) files.push_back({c.path.string(), *identity, 0});
+  }
+  return files;
+}
+
 // Sums, writes and shows the results of every load case. A damage that is
 // not a finite number writes nothing. With `check`, status 3 when a hotspot
 // fails or a run is not ok.
@@ -96,6 +106,9 @@ int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_
     if (shard)
       dir /= "shard-" + std::to_string(shard->first) + "-of-" + std::to_string(shard->second);
   }
+  const std::array<std::string_view, 1> shard_files = {kShardFile};
+  const auto outputs = shard ? std::span<const std::string_view>(shard_files) : kOutputFiles;
+  if (auto e = refuse_replacing_inputs(dir, outputs, files_read(*job))) return report(err, *e);
   std::vector<std::size_t> which;
   for (std::size_t c = 0; c < job->load_cases.size(); ++c) {
     if (!shard ||
@@ -133,6 +146,12 @@ int merge_shards(const MergeArgs& args, std::ostream& out, std::ostream& err) {
   std::vector<std::filesystem::path> dirs(args.dirs.begin(), args.dirs.end());
   auto merged = read_shards(dirs);
   if (!merged) return report(err, merged.error());
+  std::vector<InputFile> shards;
+  for (const std::filesystem::path& dir : dirs) {
+    if (const auto identity = identity_of(dir / kShardFile))
+      shards.push_back({(dir / kShardFile).string(), *identity, 0});
+  }
+  if (auto e = refuse_replacing_inputs(args.out_dir, kOutputFiles, shards)) return report(err, *e);
   return finish(merged->job, merged->cases, args.out_dir, args.check, args.quiet, out, err);
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "batch/input_files.hpp"
 #include "damage/assess.hpp"
 #include "series/series.hpp"
 #include "textio/line_error.hpp"
@@ -100,12 +101,10 @@ Outcome<CaseRecord> read_hotspot_columns(const Job& job, const LoadCase& lc,
 // Opens the case's record and reads it (see read_hotspot_columns).
 Outcome<CaseRecord> read_case(const Job& job, const LoadCase& lc, bool two_threads) {
   const std::string file = lc.path.string();
-  const int fd = ::open(lc.path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return bad_input("cannot open " + file + ": " + std::strerror(errno) + about(lc));
-  textio::LineReader lines(fd);
-  auto read = read_hotspot_columns(job, lc, lines, two_threads);
-  ::close(fd);
-  return read;
+  const auto input = open_input(lc.path, file);
+  if (!input) return bad_input(input.error().message + about(lc));
+  textio::LineReader lines(input->fd());
+  return read_hotspot_columns(job, lc, lines, two_threads);
 }
 
 // The blocks of a histogram that hold cycles, kept at their exact size: the

@@ -1,6 +1,5 @@
 #include "batch/job.hpp"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <toml++/toml.h>
@@ -11,9 +10,11 @@
 #include <optional>
 #include <set>
 
+#include "batch/input_files.hpp"
 #include "batch/load_cases.hpp"
 #include "damage/assess.hpp"
 #include "sncurve/definition.hpp"
+#include "textio/fingerprint.hpp"
 #include "textio/line_error.hpp"
 #include "textio/lines.hpp"
 #include "textio/text.hpp"
@@ -96,18 +97,31 @@ class Fields {
   std::string file_;
 };
 
-// Reads a definition file into the curve's record and takes its title as the label.
+// Adds `file` to the job's inputs unless it is there already.
+void add_input(std::vector<InputFile>& inputs, InputFile file) {
+  for (const InputFile& known : inputs) {
+    if (known.identity == file.identity) return;
+  }
+  inputs.push_back(std::move(file));
+}
+
+// Reads a definition file into the curve's record and takes its title as the
+// label; the file joins `inputs`.
 std::optional<BatchError> read_curve_file(const std::filesystem::path& path,
                                           const std::string& shown, const std::string& where,
-                                          Curve& curve) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+                                          Curve& curve, std::vector<InputFile>& inputs) {
+  const std::string what = "'" + shown + "'";
+  auto input = open_input(path, what);
+  if (!input) return BatchError{kExitBadInput, where + ": " + input.error().message};
+  const auto bytes = read_whole(*input, what, kMostCurveBytes);
+  if (!bytes) return BatchError{kExitBadInput, where + ": " + bytes.error().message};
+  if (::lseek(input->fd(), 0, SEEK_SET) != 0) {
     return BatchError{kExitBadInput,
-                      where + ": cannot open '" + shown + "': " + std::strerror(errno)};
+                      where + ": cannot read '" + shown + "': " + std::strerror(errno)};
   }
-  textio::LineReader lines(fd);
+  add_input(inputs, {shown, input->identity(), textio::fingerprint_of(*bytes)});
+  textio::LineReader lines(input->fd());
   auto title = sncurve::read_definition(lines, curve.record);
-  ::close(fd);
   if (!title) {
     return BatchError{kExitBadInput, textio::describe(title.error(), shown) +
                                          " (the curve_file of " + where + ")"};
@@ -160,7 +174,7 @@ std::optional<BatchError> read_catalogue_curve(const Fields& f, const toml::node
 }
 
 // The hotspot's curve: `curve` from the catalogue, or `curve_file` beside the job.
-std::optional<BatchError> read_curve(const Fields& f, const Job& job, const std::string& file,
+std::optional<BatchError> read_curve(const Fields& f, Job& job, const std::string& file,
                                      const sncurve::Catalogue& catalogue, Hotspot& h) {
   const toml::node* curve = f.get("curve");
   const toml::node* curve_file = f.get("curve_file");
@@ -174,7 +188,7 @@ std::optional<BatchError> read_curve(const Fields& f, const Job& job, const std:
   h.curve.file = *text;
   const std::filesystem::path path = job.path.parent_path() / h.curve.file;
   return read_curve_file(path, path.string(), place(file, line_of(*curve_file), "curve_file"),
-                         h.curve);
+                         h.curve, job.inputs);
 }
 
 // scf, thickness, dff and blocks, the last two by default the job's.
@@ -197,7 +211,7 @@ std::optional<BatchError> read_factors(const Fields& f, const Job& job, Hotspot&
   return std::nullopt;
 }
 
-Outcome<Hotspot> read_hotspot(const toml::table& table, const Job& job, const std::string& file,
+Outcome<Hotspot> read_hotspot(const toml::table& table, Job& job, const std::string& file,
                               const sncurve::Catalogue& catalogue) {
   const Fields f(table, file);
   if (auto e = f.unknown_key(
@@ -217,13 +231,14 @@ Outcome<Hotspot> read_hotspot(const toml::table& table, const Job& job, const st
   return h;
 }
 
-// The job file as a TOML table, or why it cannot be had.
-Outcome<toml::table> parse_job_file(const std::filesystem::path& path, const std::string& file) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return bad_input("cannot open the job file '" + file + "': " + std::strerror(errno));
-  ::close(fd);
+// The job file as a TOML table, or why it cannot be had; the file joins `inputs`.
+Outcome<toml::table> parse_job_file(const std::filesystem::path& path, const std::string& file,
+                                    std::vector<InputFile>& inputs) {
+  const auto read = read_input(path, "the job file '" + file + "'", kMostTableBytes);
+  if (!read) return textio::fail(read.error());
+  add_input(inputs, {file, read->identity, textio::fingerprint_of(read->bytes)});
   try {
-    return toml::parse_file(file);
+    return toml::parse(read->bytes, file);
   } catch (const toml::parse_error& e) {
     return bad_input(place(file, static_cast<std::int64_t>(e.source().begin.line)) + ": " +
                      std::string(e.description()));
@@ -267,12 +282,14 @@ std::optional<BatchError> read_job_cases(const Fields& f, const std::string& fil
   if (!table) return table.error();
   job.load_case_table = *table;
   const std::filesystem::path table_path = job.path.parent_path() / job.load_case_table;
-  auto cases = read_load_cases(table_path, table_path.string(), job.weight_kind);
+  InputFile table_file;
+  auto cases = read_load_cases(table_path, table_path.string(), job.weight_kind, table_file);
   if (!cases) {
     BatchError e = cases.error();
     e.message += " (the load_cases of " + file + ")";
     return e;
   }
+  add_input(job.inputs, std::move(table_file));
   job.load_cases = std::move(cases).value();
   if (job.weight_kind == WeightKind::probability) {
     double sum = 0.0;
@@ -337,14 +354,14 @@ std::optional<WeightKind> weight_kind(std::string_view column) {
 Outcome<Job> read_job(const std::filesystem::path& path, const sncurve::Catalogue& catalogue,
                       std::vector<std::string>& warnings) {
   const std::string file = path.string();
-  const auto root = parse_job_file(path, file);
+  Job job;
+  const auto root = parse_job_file(path, file, job.inputs);
   if (!root) return textio::fail(root.error());
   const Fields f(*root, file);
   if (auto e = f.unknown_key(
           {"title", "design_life", "dff", "load_cases", "unit", "blocks", "hotspot"}, "the job")) {
     return textio::fail(*e);
   }
-  Job job;
   job.path = path;
   job.file_name = path.filename().string();
   if (auto e = read_settings(f, job)) return textio::fail(*e);

@@ -84,6 +84,10 @@ Json job_json(const Job& job) {
   return j;
 }
 
+std::string json_text(const Json& json, int indent) {
+  return json.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
+
 Outcome<JobView> view_of(const Json& job) {
   try {
     JobView v;

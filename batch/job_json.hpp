@@ -15,6 +15,11 @@ using Json = nlohmann::ordered_json;
 // summary.json and of every shard folder.
 [[nodiscard]] Json job_json(const Job& job);
 
+// The text of `json` (`indent` as nlohmann's dump), names and fields of any
+// bytes included: valid UTF-8 is written as it is, every other byte as
+// U+FFFD, so that writing never throws on what a file or a table held.
+[[nodiscard]] std::string json_text(const Json& json, int indent);
+
 // What the outputs need, read back from job_json's result.
 [[nodiscard]] Outcome<JobView> view_of(const Json& job);
 

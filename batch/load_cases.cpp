@@ -6,17 +6,15 @@
 // lines and lines starting with '#' are skipped; a field may be quoted
 // ("a, b" and "" for a quote inside); blanks around a field are dropped.
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <string_view>
 
+#include "batch/input_files.hpp"
 #include "batch/load_cases.hpp"
+#include "textio/fingerprint.hpp"
 #include "textio/lines.hpp"
 
 namespace skaldur::batch {
@@ -146,28 +144,21 @@ Outcome<LoadCase> read_row(const std::vector<std::string>& fields, std::int64_t 
   return c;
 }
 
-// The whole file.
-Outcome<std::string> read_text(const std::filesystem::path& path, const std::string& shown) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return bad_input("cannot open the load-case table '" + shown + "': " + std::strerror(errno));
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return bad_input("cannot read the load-case table '" + shown + "'");
-  return text;
-}
-
 }  // namespace
 
 Outcome<std::vector<LoadCase>> read_load_cases(const std::filesystem::path& path,
-                                               const std::string& shown, WeightKind& kind) {
-  const auto text = read_text(path, shown);
-  if (!text) return textio::fail(text.error());
+                                               const std::string& shown, WeightKind& kind,
+                                               InputFile& file) {
+  const auto read = read_input(path, "the load-case table '" + shown + "'", kMostTableBytes);
+  if (!read) return textio::fail(read.error());
+  file = {shown, read->identity, textio::fingerprint_of(read->bytes)};
+  const std::string& text = read->bytes;
   Table table{path, shown, {}, {}};
   std::vector<LoadCase> cases;
   std::vector<std::string> fields;
   std::int64_t line_number = 0;
   // A byte-order mark, as spreadsheet programs write it, is not part of the header.
-  std::string_view rest = textio::without_byte_order_mark(*text);
+  std::string_view rest = textio::without_byte_order_mark(text);
   while (!rest.empty()) {
     const std::size_t end = std::min(rest.find('\n'), rest.size());
     std::string_view line = rest.substr(0, end);

@@ -5,9 +5,27 @@
 #include <system_error>
 #include <utility>
 
+#include "batch/input_files.hpp"
 #include "files/whole_file.hpp"
 
 namespace skaldur::batch {
+
+std::optional<BatchError> refuse_replacing_inputs(const std::filesystem::path& dir,
+                                                  std::span<const std::string_view> names,
+                                                  const std::vector<InputFile>& inputs) {
+  for (const std::string_view name : names) {
+    const std::filesystem::path output = dir / name;
+    const auto identity = identity_of(output);
+    if (!identity) continue;  // a new file replaces nothing
+    for (const InputFile& input : inputs) {
+      if (input.identity == *identity) {
+        return BatchError{kExitBadInput, "the output " + output.string() + " is " + input.shown +
+                                             ", which the run reads; choose another --out folder"};
+      }
+    }
+  }
+  return std::nullopt;
+}
 
 std::optional<BatchError> make_folder(const std::filesystem::path& dir) {
   std::error_code ec;

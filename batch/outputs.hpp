@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +21,17 @@ namespace skaldur::batch {
                                                       const Json& job, const JobView& view,
                                                       const std::vector<CaseResult>& cases,
                                                       const std::vector<HotspotSummary>& summaries);
+
+// The files write_outputs writes into its folder.
+inline constexpr std::array<std::string_view, 4> kOutputFiles = {"summary.csv", "damage.csv",
+                                                                 "histograms.csv", "summary.json"};
+
+// Refuses (exit 2, naming both) to go on when a file `dir`/NAME, for a NAME
+// of `names`, is one of `inputs` after any links: writing it would replace a
+// file the run reads. Called before anything is written.
+[[nodiscard]] std::optional<BatchError> refuse_replacing_inputs(
+    const std::filesystem::path& dir, std::span<const std::string_view> names,
+    const std::vector<InputFile>& inputs);
 
 // The folder, created when missing; the error names it.
 [[nodiscard]] std::optional<BatchError> make_folder(const std::filesystem::path& dir);

@@ -24,7 +24,6 @@
 namespace skaldur::batch {
 namespace {
 
-constexpr std::string_view kShardFile = "shard.json";
 constexpr std::string_view kShardFormat = "skaldur-batch shard 2";
 constexpr std::string_view kOlderFormat = "skaldur-batch shard 1";
 
@@ -146,7 +145,7 @@ std::optional<BatchError> write_shard(const std::filesystem::path& dir, int k, i
   const Json all = {
       {"format", kShardFormat}, {"version", SKALDUR_VERSION}, {"shard", k}, {"of", n}, {"job", job},
       {"load_cases", list}};
-  return write_output(dir / kShardFile, all.dump() + "\n");
+  return write_output(dir / kShardFile, json_text(all, -1) + "\n");
 }
 
 Outcome<Merged> read_shards(const std::vector<std::filesystem::path>& dirs) {

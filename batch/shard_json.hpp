@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "batch/errors.hpp"
@@ -9,6 +10,8 @@
 #include "batch/results.hpp"
 
 namespace skaldur::batch {
+
+inline constexpr std::string_view kShardFile = "shard.json";
 
 // A shard folder holds shard.json: the job, K and N, and the full results of
 // its load cases, from which `merge` writes the outputs of the whole job.

@@ -45,7 +45,7 @@ std::string summary_json(const Json& job, const JobView& view, const std::vector
                     {"version", SKALDUR_VERSION},
                     {"job", job},
                     {"results", results}};
-  return all.dump(2) + "\n";
+  return json_text(all, 2) + "\n";
 }
 
 }  // namespace skaldur::batch

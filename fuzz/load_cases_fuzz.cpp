@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fuzz::MemoryFile file(fuzz::as_text(data, size));
   const std::filesystem::path path = "/proc/self/fd/" + std::to_string(file.fd());
   batch::WeightKind kind = batch::WeightKind::probability;
-  const auto cases = batch::read_load_cases(path, "cases.csv", kind);
+  batch::InputFile table;
+  const auto cases = batch::read_load_cases(path, "cases.csv", kind, table);
   if (!cases) {
     check(cases.error().status == batch::kExitBadInput, "a refused table that is not bad input");
     check(cases.error().message.find("cases.csv") != std::string::npos,

@@ -41,8 +41,9 @@ struct Outcome {
 };
 
 Outcome run_batch(const TempDir& dir, const std::string& args) {
-  const std::string command = "cd '" + dir.path().string() + "' && '" SKALDUR_BATCH_EXE "' " +
-                              args + " > console.out 2> console.err";
+  const std::string command = "cd '" + dir.path().string() +
+                              "' && timeout 60 '" SKALDUR_BATCH_EXE "' " + args +
+                              " > console.out 2> console.err";
   const int raw = std::system(command.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(dir.file("console.out")),
           read_file(dir.file("console.err"))};
@@ -349,7 +350,18 @@ struct BadCase {
   int status;
   std::vector<const char*> said;  // on standard error
   const char* args = "";
+  const char* setup = "";  // a shell command run in the folder before the run
 };
+
+// The folder's entries but the console files, with the bytes of regular files.
+std::map<std::string, std::string> entries(const TempDir& dir) {
+  std::map<std::string, std::string> all;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = e.path().filename().string();
+    if (!name.starts_with("console.")) all[name] = e.is_regular_file() ? read_file(e.path()) : "";
+  }
+  return all;
+}
 
 TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
   const char* const j = "job.toml";
@@ -397,6 +409,22 @@ TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
       {j, "curve = 6", "curve = 6\nscf = 1e300", 1, {"hotspot 'h1'", "load case 'c1'", "finite"}},
       {j, "curve = 6", "curve = 6\nscf = 1e300", 1, {"not a finite number"}, "--shard 1/1"},
       {"a.ts", "3 80 95\n4 0 1\n5 60 50\n", "", 3, {"too short"}, "--check --shard 1/1"},
+      // Inputs that are not regular files, too large, or outputs of the run; names of any bytes.
+      {j, "cases.csv", ".", 2, {"table '.' is not a regular file", "load_cases"}},
+      {j, "", "", 2, {"file 'job.toml' is not a regular"}, "", "rm job.toml; mkdir job.toml"},
+      {t, "c2,a.ts", "c2,f.ts", 2, {"f.ts is not a regular file", "'c2'"}, "", "mkfifo f.ts"},
+      {j, "cases.csv", "/dev/zero", 2, {"'/dev/zero' is not a regular file", "load_cases"}},
+      {j, "curve = 6", "curve_file = \"/dev/zero\"", 2, {"line 9, field 'curve_file'", "regular"}},
+      {j,
+       "e = 6",
+       "e_file = \"c.sn\"",
+       2,
+       {"'c.sn' is larger than 1 MiB"},
+       "",
+       "truncate -s2M c.sn"},
+      {j, "cases.", "damage.", 2, {"./damage.csv is"}, "--out .", "cp cases.csv damage.csv"},
+      {t, "2,a.ts", "2,summary.csv", 2, {"./summary.csv is"}, "--out .", "cp a.ts summary.csv"},
+      {t, "c2,", "c\xFF,", 0, {}},
   };
   for (const BadCase& c : cases) {
     SCOPED_TRACE(std::string(c.file) + ": " + c.to + c.args);
@@ -411,6 +439,11 @@ TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
     }
     for (const auto& [name, content] : files)
       dir.write(name, content);
+    const std::string setup = "cd '" + dir.path().string() + "' && " + c.setup;
+    if (*c.setup != '\0') {
+      ASSERT_EQ(std::system(setup.c_str()), 0);
+    }
+    const auto before = entries(dir);
     const Outcome o = run_batch(dir, std::string("run job.toml --quiet ") + c.args);
     EXPECT_EQ(o.status, c.status) << o.err;
     if (c.status == 1 || c.status == 2) {
@@ -418,6 +451,10 @@ TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
     }
     for (const char* part : c.said)
       EXPECT_NE(o.err.find(part), std::string::npos) << o.err;
+    // Every input stays as it was; a run that fails writes nothing.
+    auto after = entries(dir);
+    if (o.status == 0 || o.status == 3) after.erase("job.out");
+    EXPECT_TRUE(after == before);
   }
 }
 
