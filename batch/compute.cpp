@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -265,7 +267,19 @@ Outcome<std::vector<CaseResult>> compute(const Job& job, const std::vector<std::
       const std::size_t i = next.fetch_add(1);
       if (i >= which.size()) return;
       const std::size_t c = which[i];
-      auto r = compute_case(job, job.load_cases[c], scratch, two_threads);
+      // A worker's failure (memory running out on a huge record) ends the
+      // run with its message like any failed case, never the process.
+      auto r = [&]() -> Outcome<CaseResult> {
+        try {
+          return compute_case(job, job.load_cases[c], scratch, two_threads);
+        } catch (const std::bad_alloc&) {
+          return textio::fail(
+              BatchError{kExitFailed, "load case '" + job.load_cases[c].name + "': out of memory"});
+        } catch (const std::exception& e) {
+          return textio::fail(
+              BatchError{kExitFailed, "load case '" + job.load_cases[c].name + "': " + e.what()});
+        }
+      }();
       if (!r) {
         errors[c] = r.error();
         stop = true;
