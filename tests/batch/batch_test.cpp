@@ -273,6 +273,7 @@ TEST(SkaldurBatch, RandomJobsMatchTheCoreAndTheFormulasWhateverTheJobsAndShards)
         }
       }
       const auto& s = summary[h + 1];
+      EXPECT_EQ(number(s[4]), damage::DMG02A(hot.record, {hot.thickness, hot.scf}, none).value());
       EXPECT_EQ(number(s[6]), per_year);
       EXPECT_EQ(number(s[7]),
                 per_year > 0.0 ? 1.0 / per_year : std::numeric_limits<double>::infinity());
@@ -368,18 +369,10 @@ TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
        "load_cases = \"cases.csv\"\nunit = \"MPa\"\n\n[[hotspot]]\ndff = 2.0",
        0,
        {}},
-      {j,
-       "curve = 6",
-       "curve = 6\nblocks = 700",
-       0,
-       {"line 10, field 'blocks'", "700 blocks", "the most"}},
+      {j, "curve = 6", "curve = 6\nblocks = 700", 0, {"line 10, field 'blocks'", "the most"}},
       {j, "MPa\"", "MPa\"\nblocks = 0", 0, {"line 5, field 'blocks'", "the default 500"}},
       {j, "curve = 6", "curve = 6\nscf = 1e-11", 0, {"field 'scf'", "1e-11", "1.0 is used"}},
-      {t,
-       "probability\nc1,a.ts,0.5\nc2,a.ts,0.5",
-       "hours_per_year\nc1,a.ts,9000\nc2,a.ts,9",
-       0,
-       {"cases.csv: the hours_per_year add up to 9009, more than the 8760 hours"}},
+      {t, "probability\nc1,a.ts,0.5", "hours_per_year\nc1,a.ts,9000", 0, {"9000.5, more than"}},
       {"a.ts", "", "", 2, {"--jobs: must be 1 or more"}, "--jobs 0"},
       // U = (damage per year x design life) x dff is exactly 1 at the first
       // life (a pass) and just above 1 at the next double (a fail).
