@@ -171,6 +171,19 @@ int list_curves(std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
+// The first word that is not an option, when it names no subcommand. The
+// program's own options (--help, --version) take no value, so that word is
+// where the subcommand should be.
+std::optional<std::string> unknown_subcommand(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view word = argv[i];
+    if (word.starts_with('-')) continue;
+    if (word == "run" || word == "merge" || word == "curves") return std::nullopt;
+    return std::string(word);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int batch_main(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
@@ -190,7 +203,14 @@ int batch_main(int argc, const char* const* argv, std::ostream& out, std::ostrea
   run_cmd
       ->add_option("--jobs", run.jobs,
                    "Files processed at the same time (default: the number of cores)")
-      ->check(CLI::PositiveNumber);
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            int n = 0;
+            const auto r = std::from_chars(text.data(), text.data() + text.size(), n);
+            const bool whole = r.ec == std::errc() && r.ptr == text.data() + text.size();
+            return whole && n >= 1 ? std::string() : std::string("must be 1 or more");
+          },
+          std::string()));
   run_cmd->add_option("--shard", run.shard,
                       "Compute only load cases K, K+N, K+2N, ... (K from 1) into a shard folder");
   run_cmd->add_flag("--check", run.check,
@@ -211,6 +231,11 @@ int batch_main(int argc, const char* const* argv, std::ostream& out, std::ostrea
       "Exit status: 0 done, 1 computation or write failure, 2 bad input, 3 with --check when a\n"
       "hotspot fails its design check.");
 
+  if (auto word = unknown_subcommand(argc, argv)) {
+    return report(err, {kExitBadInput, "'" + *word +
+                                           "' is not a subcommand; the subcommands are run, "
+                                           "merge and curves (see --help)"});
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -13,14 +13,18 @@ namespace {
 
 // Fixed point for the figures a reader compares at a glance; a life or a
 // utilisation of ten million and more (a hotspot the load hardly touches, or
-// one far beyond its curve) in scientific notation, so that the column stays
+// one far beyond its curve), and one that is not 0 but would show as 0 (a
+// life of a few days), in scientific notation, so that the column stays
 // readable.
 std::string fixed(double value, int decimals) {
   std::array<char, 400> buffer{};
-  const bool large = std::abs(value) >= 1.0e7;
-  const auto r = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                               large ? std::chars_format::scientific : std::chars_format::fixed,
-                               large ? 3 : decimals);
+  const double magnitude = std::abs(value);
+  const bool scientific =
+      magnitude >= 1.0e7 || (magnitude > 0.0 && magnitude < 0.5 * std::pow(10.0, -decimals));
+  const auto r =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                    scientific ? std::chars_format::scientific : std::chars_format::fixed,
+                    scientific ? 3 : decimals);
   return std::string(buffer.data(), r.ptr);
 }
 

@@ -22,6 +22,9 @@
 namespace skaldur::batch {
 namespace {
 
+// The hours of the 365-day year the damage is scaled to.
+constexpr std::int64_t kHoursPerYear = damage::kSecondsPerYear / 3600;
+
 std::int64_t line_of(const toml::node& node) {
   return static_cast<std::int64_t>(node.source().begin.line);
 }
@@ -48,6 +51,7 @@ class Fields {
   }
 
   [[nodiscard]] const toml::node* get(std::string_view key) const { return table_.get(key); }
+  [[nodiscard]] const std::string& file() const { return file_; }
 
   [[nodiscard]] BatchError error(std::string_view key, const std::string& what) const {
     const toml::node* node = table_.get(key);
@@ -79,6 +83,29 @@ class Fields {
       return textio::fail(error(key, "out of range"));
     }
     return static_cast<std::int32_t>(value);
+  }
+
+  // The number of blocks; a number outside 1 ... kMostBlocks runs with
+  // kMostBlocks blocks and is noted in `warnings`.
+  [[nodiscard]] Outcome<std::int32_t> blocks(std::int32_t fallback,
+                                             std::vector<std::string>& warnings) const {
+    auto n = whole("blocks", fallback);
+    if (!n || get("blocks") == nullptr || (*n >= 1 && *n <= damage::kMostBlocks)) return n;
+    const std::string most = std::to_string(damage::kMostBlocks);
+    const std::string where = place(file_, line_of(*get("blocks")), "blocks") + ": " +
+                              std::to_string(*n) + " blocks asked for: ";
+    warnings.push_back(where + (*n < 1 ? "the default " + most + " blocks are used"
+                                       : most + " blocks, the most there can be, are used"));
+    return n;
+  }
+
+  // A note when the SCF `scf` counts as 1.0 (it is not above 1.0E-10).
+  void note_tiny_scf(double scf, std::vector<std::string>& warnings) const {
+    if (get("scf") == nullptr || damage::effective_scf({0.0, scf}) == scf) return;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.9g", scf);
+    warnings.push_back(place(file_, line_of(*get("scf")), "scf") + ": an SCF of " + text +
+                       " is not above 1.0E-10: 1.0 is used");
   }
 
   [[nodiscard]] Outcome<std::string> text(std::string_view key,
@@ -191,19 +218,27 @@ std::optional<BatchError> read_curve(const Fields& f, Job& job, const std::strin
                          h.curve, job.inputs);
 }
 
-// scf, thickness, dff and blocks, the last two by default the job's.
-std::optional<BatchError> read_factors(const Fields& f, const Job& job, Hotspot& h) {
+// scf, thickness, dff and blocks, the last two by default the job's; a
+// hotspot without dff needs the job's.
+std::optional<BatchError> read_factors(const Fields& f, const Job& job, Hotspot& h,
+                                       std::vector<std::string>& warnings) {
   auto scf = f.real("scf", 1.0);
   if (!scf) return scf.error();
   auto thickness = f.real("thickness", 0.0);
   if (!thickness) return thickness.error();
+  if (f.get("dff") == nullptr && !job.dff) {
+    return BatchError{kExitBadInput,
+                      place(f.file(), h.line) + ": hotspot '" + h.name +
+                          "' has no dff, nor has the job: the job's `dff` is required"};
+  }
   auto dff = f.real("dff", job.dff);
   if (!dff) return dff.error();
-  auto blocks = f.whole("blocks", job.blocks);
+  auto blocks = f.blocks(job.blocks, warnings);
   if (!blocks) return blocks.error();
   if (*scf <= 0.0) return f.error("scf", "must be above 0");
   if (*thickness < 0.0) return f.error("thickness", "must not be below 0");
   if (*dff <= 0.0) return f.error("dff", "must be above 0");
+  f.note_tiny_scf(*scf, warnings);
   h.scf = *scf;
   h.thickness = *thickness;
   h.dff = *dff;
@@ -212,7 +247,8 @@ std::optional<BatchError> read_factors(const Fields& f, const Job& job, Hotspot&
 }
 
 Outcome<Hotspot> read_hotspot(const toml::table& table, Job& job, const std::string& file,
-                              const sncurve::Catalogue& catalogue) {
+                              const sncurve::Catalogue& catalogue,
+                              std::vector<std::string>& warnings) {
   const Fields f(table, file);
   if (auto e = f.unknown_key(
           {"name", "column", "curve", "curve_file", "scf", "thickness", "dff", "blocks"},
@@ -227,7 +263,7 @@ Outcome<Hotspot> read_hotspot(const toml::table& table, Job& job, const std::str
   h.name = *name;
   if (auto e = read_column(f, h)) return textio::fail(*e);
   if (auto e = read_curve(f, job, file, catalogue, h)) return textio::fail(*e);
-  if (auto e = read_factors(f, job, h)) return textio::fail(*e);
+  if (auto e = read_factors(f, job, h, warnings)) return textio::fail(*e);
   return h;
 }
 
@@ -246,7 +282,8 @@ Outcome<toml::table> parse_job_file(const std::filesystem::path& path, const std
 }
 
 // The job's own keys: title, design life, dff, unit and blocks.
-std::optional<BatchError> read_settings(const Fields& f, Job& job) {
+std::optional<BatchError> read_settings(const Fields& f, Job& job,
+                                        std::vector<std::string>& warnings) {
   auto title = f.text("title", std::string());
   if (!title) return title.error();
   job.title = *title;
@@ -254,10 +291,12 @@ std::optional<BatchError> read_settings(const Fields& f, Job& job) {
   if (!life) return life.error();
   if (*life <= 0.0) return f.error("design_life", "must be above 0 years");
   job.design_life = *life;
-  auto dff = f.real("dff", std::nullopt);
-  if (!dff) return dff.error();
-  if (*dff <= 0.0) return f.error("dff", "must be above 0");
-  job.dff = *dff;
+  if (f.get("dff") != nullptr) {
+    auto dff = f.real("dff", std::nullopt);
+    if (!dff) return dff.error();
+    if (*dff <= 0.0) return f.error("dff", "must be above 0");
+    job.dff = *dff;
+  }
   auto unit = f.text("unit", std::string("Pa"));
   if (!unit) return unit.error();
   if (textio::squeezed_upper(*unit) == "MPA") {
@@ -269,7 +308,7 @@ std::optional<BatchError> read_settings(const Fields& f, Job& job) {
   } else {
     return f.error("unit", "must be \"MPa\" or \"Pa\"");
   }
-  auto blocks = f.whole("blocks", damage::kMostBlocks);
+  auto blocks = f.blocks(damage::kMostBlocks, warnings);
   if (!blocks) return blocks.error();
   job.blocks = *blocks;
   return std::nullopt;
@@ -291,22 +330,26 @@ std::optional<BatchError> read_job_cases(const Fields& f, const std::string& fil
   }
   add_input(job.inputs, std::move(table_file));
   job.load_cases = std::move(cases).value();
-  if (job.weight_kind == WeightKind::probability) {
-    double sum = 0.0;
-    for (const LoadCase& c : job.load_cases)
-      sum += c.weight;
-    if (std::fabs(sum - 1.0) > 1.0e-6) {
-      char text[64];
-      std::snprintf(text, sizeof text, "%.9g", sum);
-      warnings.push_back(table_path.string() + ": the probabilities add up to " + text + ", not 1");
-    }
+  double sum = 0.0;
+  for (const LoadCase& c : job.load_cases)
+    sum += c.weight;
+  char text[64];
+  std::snprintf(text, sizeof text, "%.9g", sum);
+  if (job.weight_kind == WeightKind::probability && std::fabs(sum - 1.0) > 1.0e-6) {
+    warnings.push_back(table_path.string() + ": the probabilities add up to " + text + ", not 1");
+  }
+  if (job.weight_kind == WeightKind::hours_per_year &&
+      sum > static_cast<double>(kHoursPerYear) * (1.0 + 1.0e-6)) {
+    warnings.push_back(table_path.string() + ": the hours_per_year add up to " + text +
+                       ", more than the " + std::to_string(kHoursPerYear) + " hours of a year");
   }
   return std::nullopt;
 }
 
 // Every [[hotspot]] table, each named once.
 std::optional<BatchError> read_hotspots(const Fields& f, const std::string& file,
-                                        const sncurve::Catalogue& catalogue, Job& job) {
+                                        const sncurve::Catalogue& catalogue, Job& job,
+                                        std::vector<std::string>& warnings) {
   const toml::node* hotspots = f.get("hotspot");
   const toml::array* list = hotspots != nullptr ? hotspots->as_array() : nullptr;
   if (list == nullptr || list->empty() || !list->is_array_of_tables()) {
@@ -314,7 +357,7 @@ std::optional<BatchError> read_hotspots(const Fields& f, const std::string& file
   }
   std::set<std::string> names;
   for (const toml::node& node : *list) {
-    auto h = read_hotspot(*node.as_table(), job, file, catalogue);
+    auto h = read_hotspot(*node.as_table(), job, file, catalogue, warnings);
     if (!h) return h.error();
     if (!names.insert(h->name).second) {
       return BatchError{kExitBadInput, place(file, h->line, "name") + ": hotspot '" + h->name +
@@ -364,9 +407,9 @@ Outcome<Job> read_job(const std::filesystem::path& path, const sncurve::Catalogu
   }
   job.path = path;
   job.file_name = path.filename().string();
-  if (auto e = read_settings(f, job)) return textio::fail(*e);
+  if (auto e = read_settings(f, job, warnings)) return textio::fail(*e);
   if (auto e = read_job_cases(f, file, job, warnings)) return textio::fail(*e);
-  if (auto e = read_hotspots(f, file, catalogue, job)) return textio::fail(*e);
+  if (auto e = read_hotspots(f, file, catalogue, job, warnings)) return textio::fail(*e);
   return job;
 }
 

@@ -74,7 +74,7 @@ struct Job {
   std::filesystem::path path;
   std::string title;
   double design_life = 0.0;
-  double dff = 1.0;
+  std::optional<double> dff;  // required only when a hotspot gives none
   std::string unit = "Pa";
   double force_unit_factor = 1.0e-6;
   std::int32_t blocks = damage::kMostBlocks;
@@ -86,7 +86,8 @@ struct Job {
 };
 
 // Reads the job file, its load-case table and every curve it names. Warnings
-// (probabilities that do not add up to 1) are appended to `warnings`.
+// (probabilities that do not add up to 1, hours beyond a year, blocks outside
+// 1 ... kMostBlocks, an SCF that counts as 1.0) are appended to `warnings`.
 [[nodiscard]] Outcome<Job> read_job(const std::filesystem::path& path,
                                     const sncurve::Catalogue& catalogue,
                                     std::vector<std::string>& warnings);

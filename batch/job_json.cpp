@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "damage/damage.hpp"
 #include "sncurve/record.hpp"
 
 namespace skaldur::batch {
@@ -66,6 +67,31 @@ Json hotspots_json(const Job& job) {
   return hotspots;
 }
 
+// The fixed parameter `i` (from 1) of a curve's "fixed_parameters".
+std::optional<double> fixed_parameter(const Json& curve, std::size_t i) {
+  const Json& fixed = curve.at("fixed_parameters");
+  if (i > fixed.size()) return std::nullopt;
+  return fixed.at(i - 1).get<double>();
+}
+
+// The hotspot as the damage takes it: the SCF, thickness and thickness
+// factor used, from the values as read and the curve's parameters.
+HotspotView hotspot_view(const Json& h) {
+  const Json& curve = h.at("curve");
+  const damage::CurveOpt as_read{h.at("thickness").get<double>(), h.at("scf").get<double>()};
+  HotspotView v{h.at("name").get<std::string>(), curve.at("label").get<std::string>(),
+                damage::effective_scf(as_read), as_read.thickness, h.at("dff").get<double>()};
+  const auto used =
+      damage::thickness_factor({curve.at("standard_code").get<int>(), fixed_parameter(curve, 2),
+                                fixed_parameter(curve, 3), fixed_parameter(curve, 4)},
+                               as_read);
+  if (used) {
+    v.thickness = used->thickness;
+    v.thickness_factor = used->factor;
+  }
+  return v;
+}
+
 }  // namespace
 
 Json job_json(const Job& job) {
@@ -73,7 +99,7 @@ Json job_json(const Job& job) {
   j["file"] = job.file_name;
   j["title"] = job.title;
   j["design_life"] = job.design_life;
-  j["dff"] = job.dff;
+  j["dff"] = job.dff ? Json(*job.dff) : Json(nullptr);
   j["unit"] = job.unit;
   j["force_unit_factor"] = job.force_unit_factor;
   j["blocks"] = job.blocks;
@@ -99,11 +125,8 @@ Outcome<JobView> view_of(const Json& job) {
     if (!weight)
       return bad_input("the job of the shard folders has an unknown weight '" + kind + "'");
     v.weight_kind = *weight;
-    for (const Json& h : job.at("hotspots")) {
-      v.hotspots.push_back({h.at("name").get<std::string>(),
-                            h.at("curve").at("label").get<std::string>(), h.at("scf").get<double>(),
-                            h.at("thickness").get<double>(), h.at("dff").get<double>()});
-    }
+    for (const Json& h : job.at("hotspots"))
+      v.hotspots.push_back(hotspot_view(h));
     for (const Json& c : job.at("load_case_table")) {
       v.cases.push_back({c.at("name").get<std::string>(), c.at("file").get<std::string>(),
                          c.at(kind).get<double>()});

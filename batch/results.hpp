@@ -54,9 +54,10 @@ struct CaseResult {
 struct HotspotView {
   std::string name;
   std::string curve;
-  double scf = 1.0;
-  double thickness = 0.0;
+  double scf = 1.0;        // as used: 1.0 for an SCF not above 1.0E-10
+  double thickness = 0.0;  // as used: see damage::thickness_factor
   double dff = 1.0;
+  double thickness_factor = 1.0;
 };
 struct CaseView {
   std::string name;

@@ -5,14 +5,16 @@ namespace skaldur::batch {
 
 std::string summary_csv(const JobView& view, const std::vector<HotspotSummary>& summaries) {
   std::string text =
-      "hotspot,curve,scf,thickness,dff,damage_per_year,life_years,utilisation,verdict,"
+      "hotspot,curve,scf,thickness,thickness_factor,dff,damage_per_year,life_years,utilisation,"
+      "verdict,"
       "governing_load_case,governing_share\n";
   for (std::size_t h = 0; h < view.hotspots.size(); ++h) {
     const HotspotView& hv = view.hotspots[h];
     const HotspotSummary& s = summaries[h];
-    append_row(text, hv.name, hv.curve, hv.scf, hv.thickness, hv.dff, s.damage_per_year,
-               s.life_years, s.utilisation, std::string_view(s.pass ? "pass" : "fail"),
-               governing_name(view, s), s.governing_share);
+    append_row(text, hv.name, hv.curve, hv.scf, hv.thickness, hv.thickness_factor, hv.dff,
+               s.damage_per_year, s.life_years, s.utilisation,
+               std::string_view(s.pass ? "pass" : "fail"), governing_name(view, s),
+               s.governing_share);
   }
   return text;
 }

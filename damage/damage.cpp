@@ -45,23 +45,30 @@ int DMG02(std::span<const float> series, std::span<float> hist, std::span<const 
   return kOk;
 }
 
-std::optional<double> DMG02A(std::span<const double> sn_curve, const CurveOpt& curve_opt,
-                             std::ostream& print) {
-  const sncurve::RecordView record(sn_curve);
-  switch (record.standard_code()) {
-    case sncurve::kDnv: return 1.0;
+std::optional<ThicknessFactor> thickness_factor(const ThicknessCurve& curve,
+                                                const CurveOpt& curve_opt) {
+  const bool has_tref = curve.tref && *curve.tref > 0.0;
+  double t = curve_opt.thickness;
+  if (!(t > kTiny) && has_tref) t = *curve.tref;
+  switch (curve.standard_code) {
+    case sncurve::kDnv: return ThicknessFactor{t, 1.0};
     case sncurve::kNorsok: {
-      const std::optional<double> tref = record.fixed(2);
-      const std::optional<double> k = record.fixed(3);
-      const std::optional<double> k_high = record.fixed(4);
-      if (!tref || !k || !k_high || !(*tref > 0.0)) break;
-      double t = curve_opt.thickness > kTiny ? curve_opt.thickness : *tref;
-      if (t < *tref) t = *tref;
-      const double exponent = effective_scf(curve_opt) > kHighScf ? *k_high : *k;
-      return std::pow(t / *tref, exponent);
+      if (!has_tref || !curve.k || !curve.k_high) break;
+      if (t < *curve.tref) t = *curve.tref;
+      const double exponent = effective_scf(curve_opt) > kHighScf ? *curve.k_high : *curve.k;
+      return ThicknessFactor{t, std::pow(t / *curve.tref, exponent)};
     }
     default: break;
   }
+  return std::nullopt;
+}
+
+std::optional<double> DMG02A(std::span<const double> sn_curve, const CurveOpt& curve_opt,
+                             std::ostream& print) {
+  const sncurve::RecordView record(sn_curve);
+  const auto found = thickness_factor(
+      {record.standard_code(), record.fixed(2), record.fixed(3), record.fixed(4)}, curve_opt);
+  if (found) return found->factor;
   print << "\n  *** ERROR IN DMG02A ***\n";
   return std::nullopt;
 }

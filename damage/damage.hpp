@@ -97,6 +97,28 @@ struct DmgOut {
 [[nodiscard]] std::optional<double> DMG02A(std::span<const double> sn_curve,
                                            const CurveOpt& curve_opt, std::ostream& print);
 
+// What the thickness factor depends on: the curve's standard code and its
+// fixed parameters thick (Tref), k and kHigh, as far as the curve has them.
+struct ThicknessCurve {
+  int standard_code = 0;
+  std::optional<double> tref;
+  std::optional<double> k;
+  std::optional<double> k_high;
+};
+
+// The thickness the factor is taken at and the factor.
+struct ThicknessFactor {
+  double thickness = 0.0;
+  double factor = 1.0;
+};
+
+// DMG02A's rule without its message, for reports that show the thickness
+// used: the thickness is the answer, or Tref (when above 0) for an answer not
+// above 1.0E-10, raised to Tref for a NORSOK curve; the factor is DMG02A's.
+// Nothing where DMG02A has no factor.
+[[nodiscard]] std::optional<ThicknessFactor> thickness_factor(const ThicknessCurve& curve,
+                                                              const CurveOpt& curve_opt);
+
 // The damage 1 / N of one cycle of stress range `s` (MPa).
 //
 // `segments` is the record from segStart on; segment j (from 1) holds

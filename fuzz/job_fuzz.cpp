@@ -115,10 +115,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   check(std::isfinite(job->design_life) && job->design_life > 0.0, "the design life");
-  check(std::isfinite(job->dff) && job->dff > 0.0, "the job's dff");
+  check(!job->dff || (std::isfinite(*job->dff) && *job->dff > 0.0), "the job's dff");
   check(job->force_unit_factor == (job->unit == "MPa" ? 1.0 : 1.0e-6), "the unit's factor");
-  check(warnings.empty() || job->weight_kind == batch::WeightKind::probability,
-        "a warning on weights that are not probabilities");
+  for (const std::string& w : warnings) {
+    check(w.starts_with(job_file.parent_path().string()),
+          "a warning that names no file of the job");
+  }
   check_cases(*job);
   check_hotspots(*job, catalogue);
   return 0;

@@ -290,15 +290,16 @@ TEST(SkaldurBatch, RandomJobsMatchTheCoreAndTheFormulasWhateverTheJobsAndShards)
         }
       }
       const auto& s = summary[h + 1];
-      EXPECT_EQ(number(s[5]), per_year);
-      EXPECT_EQ(number(s[6]),
+      EXPECT_EQ(number(s[4]), damage::DMG02A(hot.record, {hot.thickness, hot.scf}, none).value());
+      EXPECT_EQ(number(s[6]), per_year);
+      EXPECT_EQ(number(s[7]),
                 per_year > 0.0 ? 1.0 / per_year : std::numeric_limits<double>::infinity());
       const double u = per_year * job.design_life * hot.dff;
-      EXPECT_EQ(number(s[7]), u);
-      EXPECT_EQ(s[8], u <= 1.0 ? "pass" : "fail");
+      EXPECT_EQ(number(s[8]), u);
+      EXPECT_EQ(s[9], u <= 1.0 ? "pass" : "fail");
       all_good = all_good && u <= 1.0;
-      EXPECT_EQ(s[9], governing >= 0 ? "case" + std::to_string(governing) : "");
-      EXPECT_EQ(number(s[10]), governing >= 0 ? largest / per_year : 0.0);
+      EXPECT_EQ(s[10], governing >= 0 ? "case" + std::to_string(governing) : "");
+      EXPECT_EQ(number(s[11]), governing >= 0 ? largest / per_year : 0.0);
     }
     ASSERT_EQ(histograms.size(), 1 + blocks.size());
     for (std::size_t i = 1; i < histograms.size(); ++i) {
@@ -425,6 +426,31 @@ TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
       {j, "cases.", "damage.", 2, {"./damage.csv is"}, "--out .", "cp cases.csv damage.csv"},
       {t, "2,a.ts", "2,summary.csv", 2, {"./summary.csv is"}, "--out .", "cp a.ts summary.csv"},
       {t, "c2,", "c\xFF,", 0, {}},
+      // Smaller faults, the documented keys and the tests the suite missed.
+      {j, "dff = 2.0\n", "", 2, {"job.toml, line 5", "'h1' has no dff", "required"}},
+      {j,
+       "dff = 2.0\nload_cases = \"cases.csv\"\nunit = \"MPa\"\n\n[[hotspot]]",
+       "load_cases = \"cases.csv\"\nunit = \"MPa\"\n\n[[hotspot]]\ndff = 2.0",
+       0,
+       {}},
+      {j, "curve = 6", "curve = 6\nblocks = 700", 0, {"line 10, field 'blocks'", "the most"}},
+      {j, "MPa\"", "MPa\"\nblocks = 0", 0, {"line 5, field 'blocks'", "the default 500"}},
+      {j, "curve = 6", "curve = 6\nscf = 1e-11", 0, {"field 'scf'", "1e-11", "1.0 is used"}},
+      {t, "probability\nc1,a.ts,0.5", "hours_per_year\nc1,a.ts,9000", 0, {"9000.5, more than"}},
+      {"a.ts", "", "", 2, {"--jobs: must be 1 or more"}, "--jobs 0"},
+      // U = (damage per year x design life) x dff is exactly 1 at the first
+      // life (a pass) and just above 1 at the next double (a fail).
+      {j, "design_life = 20.0", "design_life = 0.1233641634045018", 0, {}, "--check"},
+      {j, "design_life = 20.0", "design_life = 0.12336416340450182", 3, {}, "--check"},
+      // Shard 2 of 2 holds the second load case, whose window is too short.
+      {t,
+       "probability\nc1,a.ts,0.5\nc2,a.ts,0.5",
+       "probability,first_time,last_time\nc1,a.ts,0.5,,\nc2,a.ts,0.5,0,2",
+       0,
+       {"warning", "'c2'"},
+       "--shard 2/2"},
+      {j, "curve = 6", "curve = \"norsok e bp_svi\"", 0, {}},  // the catalogue's last curve
+      {t, "name,", "\xEF\xBB\xBFname,", 0, {}},                // a byte-order mark
   };
   for (const BadCase& c : cases) {
     SCOPED_TRACE(std::string(c.file) + ": " + c.to + c.args);
