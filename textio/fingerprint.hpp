@@ -41,4 +41,8 @@ class Fingerprint {
 // The fingerprint of one whole text.
 [[nodiscard]] std::uint64_t fingerprint_of(std::string_view bytes);
 
+// Reads the file `fd` from where it stands to its end, adding every byte to
+// `fingerprint`. Returns 0, or the error number of a failed read.
+[[nodiscard]] int add_rest_of_file(int fd, Fingerprint& fingerprint);
+
 }  // namespace skaldur::textio

@@ -16,6 +16,7 @@
 
 #include "support/temp_dir.hpp"
 #include "textio/fields.hpp"
+#include "textio/fingerprint.hpp"
 #include "textio/freeform.hpp"
 
 namespace skaldur::series {
@@ -26,6 +27,8 @@ struct Outcome {
   Record record;
   textio::LineError error;
   Layout layout;  // as open_record found it; columns 0 when it failed or accepted no line
+  std::uint64_t fingerprint = 0;  // of the bytes the reading fed it
+  std::size_t fed = 0;            // their number
 };
 
 // Reads the file `fd` in two steps for `columns`, calling `between` between them.
@@ -33,6 +36,8 @@ Outcome read_fd(int fd, const std::vector<int>& columns, TimeWindow window = {},
                 const ReadTuning& tuning = {}, std::size_t block = std::size_t{1} << 20,
                 const std::function<void()>& between = {}) {
   textio::LineReader lines(fd, textio::kLineWidth, block);
+  textio::Fingerprint fingerprint;
+  lines.feed(&fingerprint);
   Outcome o;
   auto opening = open_record(lines, window);
   if (opening) o.layout = opening->layout();
@@ -42,6 +47,8 @@ Outcome read_fd(int fd, const std::vector<int>& columns, TimeWindow window = {},
   o.ok = result.ok();
   if (o.ok) o.record = std::move(result).value();
   if (!o.ok) o.error = result.error();
+  o.fingerprint = fingerprint.value();
+  o.fed = fingerprint.size();
   return o;
 }
 
@@ -161,6 +168,9 @@ TEST(read_record, StretchesThreadsAndSeveralColumnsChangeNothing) {
       }
       EXPECT_EQ(got.record.n_steps, expected[0].record.n_steps) << round;
       EXPECT_EQ(got.record.simulation_length, expected[0].record.simulation_length) << round;
+      EXPECT_EQ(got.fingerprint,
+                textio::fingerprint_of(std::string_view(record).substr(0, got.fed)))
+          << round << " " << tuning.chunk_bytes;
       if (expected[0].record.n_steps == 0) continue;
       ASSERT_EQ(got.record.columns.size(), chosen.size()) << round;
       for (std::size_t i = 0; i < chosen.size(); ++i)
