@@ -8,6 +8,7 @@
 #include "batch/compute.hpp"
 #include "batch/console_table.hpp"
 #include "batch/outputs.hpp"
+#include "batch/record_fingerprints.hpp"
 #include "batch/run_warnings.hpp"
 #include "batch/shard_json.hpp"
 #include "textio/text.hpp"
@@ -113,7 +114,10 @@ int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_
     auto view = view_of(job_as_read);
     if (!view) return report(err, view.error());
     warn(err, run_warnings(*view, *cases));
-    if (auto e = write_shard(dir, shard->first, shard->second, job_as_read, *cases)) {
+    const auto records = record_fingerprints(*job, *cases);
+    if (!records) return report(err, records.error());
+    const ShardInputs inputs{job->inputs, *records};
+    if (auto e = write_shard(dir, shard->first, shard->second, job_as_read, inputs, *cases)) {
       return report(err, *e);
     }
     if (!args.quiet) {

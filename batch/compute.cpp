@@ -18,6 +18,7 @@
 
 #include "damage/assess.hpp"
 #include "series/series.hpp"
+#include "textio/fingerprint.hpp"
 #include "textio/line_error.hpp"
 #include "textio/lines.hpp"
 #include "textio/text.hpp"
@@ -53,6 +54,7 @@ std::string about(const LoadCase& lc) {
 struct CaseRecord {
   series::Record record;          // each column read once
   std::vector<std::size_t> slot;  // hotspot -> index among the record's columns
+  std::uint64_t fingerprint = 0;  // of the whole file
 };
 
 // The columns of the series file that the job's hotspots read, each once, in
@@ -79,6 +81,8 @@ Outcome<std::vector<int>> map_columns(const Job& job, const LoadCase& lc,
 Outcome<CaseRecord> read_hotspot_columns(const Job& job, const LoadCase& lc,
                                          textio::LineReader& lines, bool two_threads) {
   const std::string file = lc.path.string();
+  textio::Fingerprint fingerprint;
+  lines.feed(&fingerprint);
   auto opening = series::open_record(lines, {lc.first_time, lc.last_time});
   if (!opening) return bad_input(textio::describe(opening.error(), file) + about(lc));
   CaseRecord read;
@@ -93,7 +97,12 @@ Outcome<CaseRecord> read_hotspot_columns(const Job& job, const LoadCase& lc,
   tuning.two_threads = two_threads;
   auto record = series::read_record(lines, std::move(opening).value(), columns, tuning);
   if (!record) return bad_input(textio::describe(record.error(), file) + about(lc));
+  // Past the window's end too: the fingerprint is of the whole file.
+  if (const int error = textio::add_rest_of_file(lines.descriptor(), fingerprint)) {
+    return bad_input(textio::describe({0, {}, textio::cannot_read(error)}, file) + about(lc));
+  }
   read.record = std::move(record).value();
+  read.fingerprint = fingerprint.value();
   return read;
 }
 
@@ -165,6 +174,7 @@ Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector
   CaseResult result;
   result.steps = rec.n_steps;
   result.simulation_length = rec.simulation_length;
+  result.fingerprint = read->fingerprint;
   if (job.weight_kind != WeightKind::occurrences_per_year && !(rec.simulation_length > 0.0)) {
     return bad_input(lc.path.string() + ": the record spans no time (simulation length " +
                      std::to_string(rec.simulation_length) +

@@ -78,11 +78,14 @@ std::uint64_t Fingerprint::value() const {
 }
 
 std::string Fingerprint::hex() const {
+  return fingerprint_hex(value());
+}
+
+std::string fingerprint_hex(std::uint64_t value) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string text(16, '0');
-  std::uint64_t v = value();
-  for (std::size_t i = 16; i-- > 0; v >>= 4)
-    text[i] = kDigits[v & 15u];
+  for (std::size_t i = 16; i-- > 0; value >>= 4)
+    text[i] = kDigits[value & 15u];
   return text;
 }
 

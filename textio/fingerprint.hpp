@@ -22,7 +22,7 @@ class Fingerprint {
   // on from where it stood.
   [[nodiscard]] std::uint64_t value() const;
 
-  // value() as 16 lower-case hexadecimal digits.
+  // value() as fingerprint_hex shows it.
   [[nodiscard]] std::string hex() const;
 
   // The number of bytes added.
@@ -37,6 +37,9 @@ class Fingerprint {
   std::size_t n_pending_ = 0;
   std::uint64_t size_ = 0;
 };
+
+// A fingerprint as 16 lower-case hexadecimal digits.
+[[nodiscard]] std::string fingerprint_hex(std::uint64_t value);
 
 // The fingerprint of one whole text.
 [[nodiscard]] std::uint64_t fingerprint_of(std::string_view bytes);
