@@ -97,9 +97,12 @@ Outcome<CaseRecord> read_hotspot_columns(const Job& job, const LoadCase& lc,
   tuning.two_threads = two_threads;
   auto record = series::read_record(lines, std::move(opening).value(), columns, tuning);
   if (!record) return bad_input(textio::describe(record.error(), file) + about(lc));
-  // Past the window's end too: the fingerprint is of the whole file.
-  if (const int error = textio::add_rest_of_file(lines.descriptor(), fingerprint)) {
-    return bad_input(textio::describe({0, {}, textio::cannot_read(error)}, file) + about(lc));
+  // Past the window's end too: the fingerprint is of the whole file. Only a
+  // regular file has an end to read to (the batch refuses the others).
+  struct stat st {};
+  if (::fstat(lines.descriptor(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (const int error = textio::add_rest_of_file(lines.descriptor(), fingerprint))
+      return bad_input(textio::describe({0, {}, textio::cannot_read(error)}, file) + about(lc));
   }
   read.record = std::move(record).value();
   read.fingerprint = fingerprint.value();
