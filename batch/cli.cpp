@@ -9,6 +9,7 @@
 #include "batch/console_table.hpp"
 #include "batch/input_files.hpp"
 #include "batch/outputs.hpp"
+#include "batch/record_fingerprints.hpp"
 #include "batch/run_warnings.hpp"
 #include "batch/shard_json.hpp"
 #include "textio/text.hpp"
@@ -122,6 +123,7 @@ int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_
                      ? args.jobs
                      : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   options.progress = err_is_terminal && !args.quiet;
+  options.fingerprints = shard.has_value();
   auto cases = compute(*job, which, options, err);
   if (!cases) return report(err, cases.error());
   const Json job_as_read = job_json(*job);
@@ -130,7 +132,10 @@ int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_
     if (!view) return report(err, view.error());
     if (auto bad = first_non_finite(*view, *cases)) return report(err, {kExitFailed, *bad});
     warn(err, run_warnings(*view, *cases));
-    if (auto e = write_shard(dir, shard->first, shard->second, job_as_read, *cases)) {
+    const auto records = record_fingerprints(*job, *cases);
+    if (!records) return report(err, records.error());
+    const ShardInputs inputs{job->inputs, *records};
+    if (auto e = write_shard(dir, shard->first, shard->second, job_as_read, inputs, *cases)) {
       return report(err, *e);
     }
     if (!args.quiet) {

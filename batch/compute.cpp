@@ -21,6 +21,7 @@
 #include "batch/input_files.hpp"
 #include "damage/assess.hpp"
 #include "series/series.hpp"
+#include "textio/fingerprint.hpp"
 #include "textio/line_error.hpp"
 #include "textio/lines.hpp"
 #include "textio/text.hpp"
@@ -52,10 +53,18 @@ std::string about(const LoadCase& lc) {
   return " (load case '" + lc.name + "')";
 }
 
+// How a case's record is read: on two threads (when one file is read at a
+// time), and with the fingerprint of its whole file (for a shard).
+struct ReadHow {
+  bool two_threads = false;
+  bool fingerprint = false;
+};
+
 // A load case's record, read for the columns of the job's hotspots.
 struct CaseRecord {
   series::Record record;          // each column read once
   std::vector<std::size_t> slot;  // hotspot -> index among the record's columns
+  std::uint64_t fingerprint = 0;  // of the whole file, when asked for
 };
 
 // The columns of the series file that the job's hotspots read, each once, in
@@ -80,8 +89,10 @@ Outcome<std::vector<int>> map_columns(const Job& job, const LoadCase& lc,
 
 // Reads the hotspots' columns of the case's record from `lines`, in one pass.
 Outcome<CaseRecord> read_hotspot_columns(const Job& job, const LoadCase& lc,
-                                         textio::LineReader& lines, bool two_threads) {
+                                         textio::LineReader& lines, const ReadHow& how) {
   const std::string file = lc.path.string();
+  textio::Fingerprint fingerprint;
+  if (how.fingerprint) lines.feed(&fingerprint);
   auto opening = series::open_record(lines, {lc.first_time, lc.last_time});
   if (!opening) return bad_input(textio::describe(opening.error(), file) + about(lc));
   CaseRecord read;
@@ -93,20 +104,28 @@ Outcome<CaseRecord> read_hotspot_columns(const Job& job, const LoadCase& lc,
     columns = std::move(mapped).value();
   }
   series::ReadTuning tuning;
-  tuning.two_threads = two_threads;
+  tuning.two_threads = how.two_threads;
   auto record = series::read_record(lines, std::move(opening).value(), columns, tuning);
   if (!record) return bad_input(textio::describe(record.error(), file) + about(lc));
+  // Past the window's end too: the fingerprint is of the whole file. Only a
+  // regular file has an end to read to (the batch refuses the others).
+  struct stat st {};
+  if (how.fingerprint && ::fstat(lines.descriptor(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (const int error = textio::add_rest_of_file(lines.descriptor(), fingerprint))
+      return bad_input(textio::describe({0, {}, textio::cannot_read(error)}, file) + about(lc));
+  }
   read.record = std::move(record).value();
+  if (how.fingerprint) read.fingerprint = fingerprint.value();
   return read;
 }
 
 // Opens the case's record and reads it (see read_hotspot_columns).
-Outcome<CaseRecord> read_case(const Job& job, const LoadCase& lc, bool two_threads) {
+Outcome<CaseRecord> read_case(const Job& job, const LoadCase& lc, const ReadHow& how) {
   const std::string file = lc.path.string();
   const auto input = open_input(lc.path, file);
   if (!input) return bad_input(input.error().message + about(lc));
   textio::LineReader lines(input->fd());
-  return read_hotspot_columns(job, lc, lines, two_threads);
+  return read_hotspot_columns(job, lc, lines, how);
 }
 
 // The blocks of a histogram that hold cycles, kept at their exact size: the
@@ -172,13 +191,14 @@ Outcome<std::vector<Run>> assess_hotspots(const Job& job, const LoadCase& lc, Ca
 }
 
 Outcome<CaseResult> compute_case(const Job& job, const LoadCase& lc, std::vector<float>& work,
-                                 bool two_threads) {
-  auto read = read_case(job, lc, two_threads);
+                                 const ReadHow& how) {
+  auto read = read_case(job, lc, how);
   if (!read) return textio::fail(read.error());
   const series::Record& rec = read->record;
   CaseResult result;
   result.steps = rec.n_steps;
   result.simulation_length = rec.simulation_length;
+  result.fingerprint = read->fingerprint;
   if (rec.n_steps < 2) {  // an empty or one-line window or record: nothing to count
     Run no_data;
     no_data.status = RunStatus::no_data;
@@ -258,7 +278,7 @@ Outcome<std::vector<CaseResult>> compute(const Job& job, const std::vector<std::
   const std::size_t workers =
       std::clamp<std::size_t>(static_cast<std::size_t>(std::max(options.jobs, 1)), 1, which.size());
   // One file at a time reads with two threads; several files keep the cores busy anyway.
-  const bool two_threads = workers == 1;
+  const ReadHow how{workers == 1, options.fingerprints};
   std::atomic<std::size_t> next{0};
   std::atomic<bool> stop{false};
   const auto work = [&] {
@@ -271,7 +291,7 @@ Outcome<std::vector<CaseResult>> compute(const Job& job, const std::vector<std::
       // run with its message like any failed case, never the process.
       auto r = [&]() -> Outcome<CaseResult> {
         try {
-          return compute_case(job, job.load_cases[c], scratch, two_threads);
+          return compute_case(job, job.load_cases[c], scratch, how);
         } catch (const std::bad_alloc&) {
           return textio::fail(
               BatchError{kExitFailed, "load case '" + job.load_cases[c].name + "': out of memory"});

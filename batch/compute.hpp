@@ -12,6 +12,9 @@ namespace skaldur::batch {
 struct ComputeOptions {
   int jobs = 1;           // files read and assessed at the same time
   bool progress = false;  // a progress line on `progress_out`
+  // Each record's fingerprint (CaseResult::fingerprint, of the whole file,
+  // fed while it is read): a shard records them for `merge`; 0 without.
+  bool fingerprints = false;
 };
 
 // Reads the series file of each load case in `which` (indices into

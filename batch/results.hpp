@@ -47,6 +47,7 @@ struct CaseResult {
   std::int64_t steps = 0;
   double simulation_length = 0.0;
   std::vector<Run> runs;
+  std::uint64_t fingerprint = 0;  // of every byte of the record's file, when computed for a shard
 };
 
 // What the outputs need of the job, the same whether it comes from the job

@@ -7,10 +7,12 @@
 #include <string>
 
 #include "batch/outputs.hpp"
+#include "textio/fingerprint.hpp"
 
 // shard.json, with each part's writer beside its reader:
 //
 //   {"format", "version", "shard": K, "of": N, "job",
+//    "inputs": [{"file", "fingerprint"}, ...], "records": [fingerprint, ...],
 //    "load_cases": [{"index", "steps", "simulation_length",
 //                    "runs": [{"status", "damage", "cycles", "ts_range",
 //                              "blocks", "block_length",
@@ -95,11 +97,57 @@ std::optional<std::string> read_cases(const Json& all, const std::string& shown,
   return std::nullopt;
 }
 
+Json inputs_json(const std::vector<InputFile>& files) {
+  Json list = Json::array();
+  for (const InputFile& f : files)
+    list.push_back({{"file", f.shown}, {"fingerprint", textio::fingerprint_hex(f.fingerprint)}});
+  return list;
+}
+
+Json records_json(const std::vector<std::uint64_t>& records) {
+  Json list = Json::array();
+  for (const std::uint64_t r : records)
+    list.push_back(textio::fingerprint_hex(r));
+  return list;
+}
+
 struct Reading {
   Merged merged;
   int of = 0;             // N of the first shard
   std::vector<int> seen;  // the K read so far
+  Json inputs;            // of the first shard
+  Json records;
 };
+
+// Checks that the shard was computed from the same files as the first one:
+// the same fingerprint for each input and for each load case's record. The
+// job being the same, the lists name the same files in the same order.
+std::optional<std::string> same_inputs(const Json& all, const std::string& shown,
+                                       const std::string& first, Reading& reading) {
+  const Json& inputs = all.at("inputs");
+  const Json& records = all.at("records");
+  if (reading.inputs.is_null()) {
+    reading.inputs = inputs;
+    reading.records = records;
+  }
+  const Json& table = reading.merged.job.at("load_case_table");
+  if (inputs.size() != reading.inputs.size() || records.size() != table.size() ||
+      reading.records.size() != table.size()) {
+    return shown + ": the shard lists other inputs than " + first;
+  }
+  const auto differs = [&](const std::string& file) {
+    return shown + ": " + file + " is not the file " + first +
+           " was computed from (its fingerprint differs): the shards come from different inputs";
+  };
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    if (inputs[i].at("fingerprint") != reading.inputs[i].at("fingerprint"))
+      return differs(inputs[i].at("file").get<std::string>());
+  }
+  for (std::size_t c = 0; c < records.size(); ++c) {
+    if (records[c] != reading.records[c]) return differs(table[c].at("file").get<std::string>());
+  }
+  return std::nullopt;
+}
 
 // Checks the shard's header against the shards read before: one job, one N,
 // each K once. The first shard sets the job and sizes the cases.
@@ -136,15 +184,21 @@ std::optional<std::string> read_header(const Json& all, const std::string& shown
 }  // namespace
 
 std::optional<BatchError> write_shard(const std::filesystem::path& dir, int k, int n,
-                                      const Json& job, const std::vector<CaseResult>& cases) {
+                                      const Json& job, const ShardInputs& inputs,
+                                      const std::vector<CaseResult>& cases) {
   if (auto e = make_folder(dir)) return e;
   Json list = Json::array();
   for (std::size_t c = 0; c < cases.size(); ++c) {
     if (cases[c].done) list.push_back(case_json(c, cases[c]));
   }
-  const Json all = {
-      {"format", kShardFormat}, {"version", SKALDUR_VERSION}, {"shard", k}, {"of", n}, {"job", job},
-      {"load_cases", list}};
+  const Json all = {{"format", kShardFormat},
+                    {"version", SKALDUR_VERSION},
+                    {"shard", k},
+                    {"of", n},
+                    {"job", job},
+                    {"inputs", inputs_json(inputs.files)},
+                    {"records", records_json(inputs.records)},
+                    {"load_cases", list}};
   return write_output(dir / kShardFile, json_text(all, -1) + "\n");
 }
 
@@ -158,6 +212,7 @@ Outcome<Merged> read_shards(const std::vector<std::filesystem::path>& dirs) {
       const Json all = Json::parse(in);
       const std::string first = (dirs.front() / kShardFile).string();
       if (auto e = read_header(all, shown, first, reading)) return bad_input(*e);
+      if (auto e = same_inputs(all, shown, first, reading)) return bad_input(*e);
       if (auto e = read_cases(all, shown, reading.merged.cases)) return bad_input(*e);
     } catch (const nlohmann::json::exception& e) {
       return bad_input(shown + ": " + e.what());

@@ -105,8 +105,8 @@ textio::Result<Record, textio::LineError> read_record(textio::LineReader& lines,
     return textio::fail(
         textio::LineError{lines.line_number(), {}, textio::cannot_read(lines.error())});
   }
-  const auto last_time =
-      detail::read_rest(lines.descriptor(), unread, lines.line_number(), rules, tuning, record);
+  const auto last_time = detail::read_rest(lines.descriptor(), unread, lines.line_number(), rules,
+                                           tuning, record, lines.fingerprint());
   if (!last_time) return textio::fail(last_time.error());
   record.n_steps = static_cast<std::int64_t>(record.columns.front().size());
   record.simulation_length = *last_time - record.start_time;

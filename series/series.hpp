@@ -80,6 +80,12 @@ class Opening;
 // stop the reading with a textio::LineError on that line; so do, on their
 // own line, a later line that breaks the rules, a chosen stress beyond the
 // single-precision range, more than 2^31 - 1 accepted lines and a read error.
+// When the reader feeds a fingerprint (textio::LineReader::feed, set before
+// open_record), every byte read is added to it in file order, whatever the
+// stretches and threads: it covers the file from its first byte on, through
+// the end of the reading and, past a window's end, through as much of the
+// rest as the stretches took (a reader wanting the whole file adds the rest,
+// see textio::add_rest_of_file).
 [[nodiscard]] textio::Result<Record, textio::LineError> read_record(textio::LineReader& lines,
                                                                     Opening&& opening,
                                                                     std::span<const int> columns,

@@ -1,8 +1,12 @@
 #include "textio/fingerprint.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace skaldur::textio {
 namespace {
@@ -74,11 +78,14 @@ std::uint64_t Fingerprint::value() const {
 }
 
 std::string Fingerprint::hex() const {
+  return fingerprint_hex(value());
+}
+
+std::string fingerprint_hex(std::uint64_t value) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string text(16, '0');
-  std::uint64_t v = value();
-  for (std::size_t i = 16; i-- > 0; v >>= 4)
-    text[i] = kDigits[v & 15u];
+  for (std::size_t i = 16; i-- > 0; value >>= 4)
+    text[i] = kDigits[value & 15u];
   return text;
 }
 
@@ -86,6 +93,18 @@ std::uint64_t fingerprint_of(std::string_view bytes) {
   Fingerprint f;
   f.add(bytes);
   return f.value();
+}
+
+int add_rest_of_file(int fd, Fingerprint& fingerprint) {
+  constexpr std::size_t kBlock = std::size_t{1} << 16;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kBlock);
+  while (true) {
+    const ssize_t n = ::read(fd, buffer.get(), kBlock);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) return 0;
+    fingerprint.add(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
+  }
 }
 
 }  // namespace skaldur::textio

@@ -22,7 +22,7 @@ class Fingerprint {
   // on from where it stood.
   [[nodiscard]] std::uint64_t value() const;
 
-  // value() as 16 lower-case hexadecimal digits.
+  // value() as fingerprint_hex shows it.
   [[nodiscard]] std::string hex() const;
 
   // The number of bytes added.
@@ -38,7 +38,14 @@ class Fingerprint {
   std::uint64_t size_ = 0;
 };
 
+// A fingerprint as 16 lower-case hexadecimal digits.
+[[nodiscard]] std::string fingerprint_hex(std::uint64_t value);
+
 // The fingerprint of one whole text.
 [[nodiscard]] std::uint64_t fingerprint_of(std::string_view bytes);
+
+// Reads the file `fd` from where it stands to its end, adding every byte to
+// `fingerprint`. Returns 0, or the error number of a failed read.
+[[nodiscard]] int add_rest_of_file(int fd, Fingerprint& fingerprint);
 
 }  // namespace skaldur::textio

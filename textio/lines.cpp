@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "textio/fingerprint.hpp"
+
 namespace skaldur::textio {
 
 LineReader::LineReader(int fd, std::size_t width, std::size_t block)
@@ -14,13 +16,14 @@ LineReader::LineReader(int fd, std::size_t width, std::size_t block)
       capacity_(std::max(block, width + 2)),
       buffer_(std::make_unique_for_overwrite<char[]>(capacity_)) {}
 
-LineRest skip_line_rest(int fd, std::span<char> buffer) {
+LineRest skip_line_rest(int fd, std::span<char> buffer, Fingerprint* fingerprint) {
   LineRest rest;
   while (true) {
     const ssize_t n = ::read(fd, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return LineRest{false, 0, 0, n < 0 ? errno : 0};
     rest.filled = static_cast<std::size_t>(n);
+    if (fingerprint != nullptr) fingerprint->add(std::string_view(buffer.data(), rest.filled));
     const void* nl = std::memchr(buffer.data(), '\n', rest.filled);
     if (nl != nullptr) {
       rest.found = true;
@@ -48,6 +51,8 @@ bool LineReader::fill() {
       eof_ = true;
       return false;
     }
+    if (fingerprint_ != nullptr)
+      fingerprint_->add(std::string_view(buffer_.get() + end_, static_cast<std::size_t>(n)));
     end_ += static_cast<std::size_t>(n);
     return true;
   }
@@ -62,7 +67,8 @@ std::string_view LineReader::finish(std::string_view line) {
 
 bool LineReader::skip_rest() {
   rest_to_skip_ = false;
-  const LineRest rest = skip_line_rest(fd_, std::span<char>(buffer_.get(), capacity_));
+  const LineRest rest =
+      skip_line_rest(fd_, std::span<char>(buffer_.get(), capacity_), fingerprint_);
   begin_ = rest.after;
   end_ = rest.filled;
   eof_ = !rest.found && rest.error == 0;

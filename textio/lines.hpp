@@ -9,6 +9,8 @@
 
 namespace skaldur::textio {
 
+class Fingerprint;
+
 // Lines are read through their first 10 000 characters.
 inline constexpr std::size_t kLineWidth = 10000;
 
@@ -66,8 +68,10 @@ struct LineRest {
 };
 
 // Skips the rest of a line longer than a reader's buffer: reads `fd` into
-// `buffer` (over and over) until a line feed has been read.
-[[nodiscard]] LineRest skip_line_rest(int fd, std::span<char> buffer);
+// `buffer` (over and over) until a line feed has been read. Every byte read
+// is added to `fingerprint` when there is one.
+[[nodiscard]] LineRest skip_line_rest(int fd, std::span<char> buffer,
+                                      Fingerprint* fingerprint = nullptr);
 
 // Reads the lines of a file descriptor in large blocks. A line is handed out
 // without its line end; a carriage return just before the line feed belongs
@@ -90,6 +94,14 @@ class LineReader {
 
   // The file descriptor read from.
   [[nodiscard]] int descriptor() const { return fd_; }
+
+  // From now on every byte read from the file is added to `fingerprint`
+  // (not owned; none when null), in file order, whether or not it ends up in
+  // a line. Set before the first line is asked for, the fingerprint covers
+  // the file from its start: the bytes a reader takes over with
+  // release_unread are among them already.
+  void feed(Fingerprint* fingerprint) { fingerprint_ = fingerprint; }
+  [[nodiscard]] Fingerprint* fingerprint() const { return fingerprint_; }
 
   // Number of the line handed out last, from 1.
   [[nodiscard]] std::int64_t line_number() const { return line_number_; }
@@ -125,6 +137,7 @@ class LineReader {
   std::string long_line_;      // head of a line longer than the buffer
   bool rest_to_skip_ = false;  // that line's rest is still to be skipped
   char after_cut_ = '\n';
+  Fingerprint* fingerprint_ = nullptr;
 };
 
 }  // namespace skaldur::textio

@@ -156,8 +156,9 @@ void append_lines(const std::vector<float>& values, std::vector<std::vector<floa
 textio::Result<double, textio::LineError> read_rest(int fd, std::string_view unread,
                                                     std::int64_t lines_before,
                                                     const LineRules& rules,
-                                                    const ReadTuning& tuning, Record& record) {
-  ChunkSource source(fd, unread, tuning.chunk_bytes, rules.width);
+                                                    const ReadTuning& tuning, Record& record,
+                                                    textio::Fingerprint* fingerprint) {
+  ChunkSource source(fd, unread, tuning.chunk_bytes, rules.width, fingerprint);
   bool two_threads = tuning.two_threads && std::thread::hardware_concurrency() > 1;
   StretchBuffer store_a;
   StretchBuffer store_b;

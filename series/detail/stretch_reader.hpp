@@ -24,12 +24,11 @@ void append_lines(const std::vector<float>& values, std::vector<std::vector<floa
 // read side by side on two threads and taken in file order, so the values,
 // the end of the window and the first unreadable line are exactly those of
 // a reading line by line; when the system refuses the second thread they are
-// read one after the other. Returns the time of the last data line read (the
-// first accepted line's when no other was read).
-[[nodiscard]] textio::Result<double, textio::LineError> read_rest(int fd, std::string_view unread,
-                                                                  std::int64_t lines_before,
-                                                                  const LineRules& rules,
-                                                                  const ReadTuning& tuning,
-                                                                  Record& record);
+// read one after the other. Every byte read from `fd` is added to the
+// reader's `fingerprint` when there is one. Returns the time of the last data
+// line read (the first accepted line's when no other was read).
+[[nodiscard]] textio::Result<double, textio::LineError> read_rest(
+    int fd, std::string_view unread, std::int64_t lines_before, const LineRules& rules,
+    const ReadTuning& tuning, Record& record, textio::Fingerprint* fingerprint);
 
 }  // namespace skaldur::series::detail

@@ -11,11 +11,12 @@
 namespace skaldur::series::detail {
 
 ChunkSource::ChunkSource(int fd, std::string_view unread, std::size_t chunk_bytes,
-                         std::size_t width)
+                         std::size_t width, textio::Fingerprint* fingerprint)
     : fd_(fd),
       width_(width),
       chunk_bytes_(std::max(chunk_bytes, width + 2)),
-      carry_(unread.begin(), unread.end()) {}
+      carry_(unread.begin(), unread.end()),
+      fingerprint_(fingerprint) {}
 
 bool ChunkSource::next(StretchBuffer& buffer, std::string_view& text) {
   if (rest_to_skip_ && !skip_rest(buffer)) return false;
@@ -60,8 +61,8 @@ void ChunkSource::make_room(StretchBuffer& buffer, std::size_t needed) {
 bool ChunkSource::skip_rest(StretchBuffer& buffer) {
   rest_to_skip_ = false;
   make_room(buffer, chunk_bytes_);
-  const textio::LineRest rest =
-      textio::skip_line_rest(fd_, std::span<char>(buffer.data.get(), buffer.capacity));
+  const textio::LineRest rest = textio::skip_line_rest(
+      fd_, std::span<char>(buffer.data.get(), buffer.capacity), fingerprint_);
   if (rest.error != 0) {
     error_ = rest.error;
     return false;
@@ -78,7 +79,9 @@ std::size_t ChunkSource::read_some(char* to, std::size_t count) {
   } while (n < 0 && errno == EINTR);
   if (n < 0) error_ = errno;
   if (n == 0) eof_ = true;
-  return n > 0 ? static_cast<std::size_t>(n) : 0;
+  if (n <= 0) return 0;
+  if (fingerprint_ != nullptr) fingerprint_->add(std::string_view(to, static_cast<std::size_t>(n)));
+  return static_cast<std::size_t>(n);
 }
 
 }  // namespace skaldur::series::detail

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "textio/fingerprint.hpp"
+
 namespace skaldur::series::detail {
 
 // Memory for one stretch, allocated once and reused: a stretch's bytes are
@@ -20,11 +22,13 @@ struct StretchBuffer {
 // line longer than a stretch is kept through its head only, as the line
 // reader keeps it, and handed out alone: its rest is skipped when the next
 // stretch is asked for, so that nothing past it is read when it ends the
-// reading.
+// reading. Every byte read from the file is added to `fingerprint` (when
+// not null) as it is read, in file order; `unread` was added before.
 class ChunkSource {
  public:
   // `unread`: the bytes already read from `fd` that come first (copied).
-  ChunkSource(int fd, std::string_view unread, std::size_t chunk_bytes, std::size_t width);
+  ChunkSource(int fd, std::string_view unread, std::size_t chunk_bytes, std::size_t width,
+              textio::Fingerprint* fingerprint = nullptr);
 
   // Fills `buffer` with the next stretch and points `text` at it; false at
   // the end of the file or after a read error (see error()).
@@ -51,6 +55,7 @@ class ChunkSource {
   bool eof_ = false;
   bool rest_to_skip_ = false;
   int error_ = 0;
+  textio::Fingerprint* fingerprint_;
 };
 
 }  // namespace skaldur::series::detail

@@ -326,6 +326,14 @@ TEST(SkaldurBatch, RandomJobsMatchTheCoreAndTheFormulasWhateverTheJobsAndShards)
       EXPECT_EQ(read_file(dir.file(std::string("two/") + name)), expected) << name;
       EXPECT_EQ(read_file(dir.file(std::string("merged/") + name)), expected) << name;
     }
+    // A shard of another site, the same file names but another record (one
+    // that shard 1 computes, shard 2 only fingerprints), is refused by name.
+    const std::string record = read_csv(dir.file("cases.csv"))[1][1];
+    dir.write(record, read_file(dir.file(record)) + "# another site\n");
+    ASSERT_EQ(run_batch(dir, "run job.toml --shard 2/3 --out site2").status, 0);
+    const Outcome mixed = run_batch(dir, "merge shard1 site2 shard3 --out mixed");
+    EXPECT_EQ(mixed.status, 2);
+    EXPECT_NE(mixed.err.find(": " + record + " is not the file"), std::string::npos) << mixed.err;
   }
 }
 

@@ -16,6 +16,7 @@
 
 #include "support/temp_dir.hpp"
 #include "textio/fields.hpp"
+#include "textio/fingerprint.hpp"
 #include "textio/freeform.hpp"
 
 namespace skaldur::series {
@@ -26,6 +27,8 @@ struct Outcome {
   Record record;
   textio::LineError error;
   Layout layout;  // as open_record found it; columns 0 when it failed or accepted no line
+  std::uint64_t fingerprint = 0;  // of the bytes the reading fed it
+  std::size_t fed = 0;            // their number
 };
 
 // Reads the file `fd` in two steps for `columns`, calling `between` between them.
@@ -33,6 +36,8 @@ Outcome read_fd(int fd, const std::vector<int>& columns, TimeWindow window = {},
                 const ReadTuning& tuning = {}, std::size_t block = std::size_t{1} << 20,
                 const std::function<void()>& between = {}) {
   textio::LineReader lines(fd, textio::kLineWidth, block);
+  textio::Fingerprint fingerprint;
+  lines.feed(&fingerprint);
   Outcome o;
   auto opening = open_record(lines, window);
   if (opening) o.layout = opening->layout();
@@ -42,6 +47,8 @@ Outcome read_fd(int fd, const std::vector<int>& columns, TimeWindow window = {},
   o.ok = result.ok();
   if (o.ok) o.record = std::move(result).value();
   if (!o.ok) o.error = result.error();
+  o.fingerprint = fingerprint.value();
+  o.fed = fingerprint.size();
   return o;
 }
 
@@ -127,7 +134,7 @@ std::string random_record(std::mt19937& rng, int lines) {
     } else if (k < 7) {
       text += std::string(line) + "\r\n";
     } else if (k == 7) {
-      text += std::string(line) + std::string(10000, ' ') + "junk beyond the width\n";
+      text += std::string(line) + std::string(25000, ' ') + "junk beyond the width\n";
     } else if (k == 8 && kind(rng) < 3) {
       text += std::string(line) + " x\n";  // fine: the extra value is never read
       text += "1.0 abc\n";                 // not a number
@@ -139,7 +146,9 @@ std::string random_record(std::mt19937& rng, int lines) {
 }
 
 // Each column of a several-column reading is what the line-by-line reference
-// reads for that column alone, whatever the stretches and threads.
+// reads for that column alone, whatever the stretches and threads (a 16 KiB
+// line-reader block leaves them most of the file); the bytes fed to the
+// fingerprint are those of the file from its start, in order.
 TEST(read_record, StretchesThreadsAndSeveralColumnsChangeNothing) {
   std::mt19937 rng(4242);
   const TimeWindow windows[] = {{}, {0.0, 1.0e30}, {10.0, 400.0}, {-1.0, 60.5}};
@@ -153,8 +162,11 @@ TEST(read_record, StretchesThreadsAndSeveralColumnsChangeNothing) {
       expected.push_back(reference(record, column, window));
     for (const ReadTuning tuning :
          {ReadTuning{0, false}, ReadTuning{10002, true}, ReadTuning{10037, true}, ReadTuning{}}) {
-      const Outcome got = read(record, chosen, window, tuning);
+      const Outcome got = read(record, chosen, window, tuning, std::size_t{1} << 14);
       ASSERT_EQ(got.ok, expected[0].ok) << round << " " << tuning.chunk_bytes;
+      EXPECT_EQ(got.fingerprint,
+                textio::fingerprint_of(std::string_view(record).substr(0, got.fed)))
+          << round << " " << tuning.chunk_bytes;
       if (!expected[0].ok) {
         EXPECT_EQ(got.error.line, expected[0].error.line) << round << " " << tuning.chunk_bytes;
         continue;

@@ -1,0 +1,61 @@
+#include "batch/record_fingerprints.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "textio/fingerprint.hpp"
+#include "textio/line_error.hpp"
+
+namespace skaldur::batch {
+namespace {
+
+// The fingerprint of the whole regular file `lc.path`, or why there is none.
+Outcome<std::uint64_t> fingerprint_file(const LoadCase& lc) {
+  const std::string file = lc.path.string();
+  const std::string about = " (load case '" + lc.name + "')";
+  // Not blocking, so that a FIFO without a writer is refused, not waited for.
+  const int fd = ::open(lc.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return bad_input("cannot open " + file + ": " + std::strerror(errno) + about);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return bad_input(file + ": not a regular file" + about);
+  }
+  textio::Fingerprint fingerprint;
+  const int error = textio::add_rest_of_file(fd, fingerprint);
+  ::close(fd);
+  if (error != 0) return bad_input(file + ": " + textio::cannot_read(error) + about);
+  return fingerprint.value();
+}
+
+}  // namespace
+
+Outcome<std::vector<std::uint64_t>> record_fingerprints(const Job& job,
+                                                        const std::vector<CaseResult>& cases) {
+  std::vector<std::uint64_t> fingerprints(job.load_cases.size());
+  std::map<std::string, std::uint64_t> read;  // by path: each file read once
+  for (std::size_t c = 0; c < job.load_cases.size(); ++c) {
+    const LoadCase& lc = job.load_cases[c];
+    if (cases[c].done) {
+      fingerprints[c] = cases[c].fingerprint;
+      continue;
+    }
+    const auto known = read.find(lc.path.string());
+    if (known != read.end()) {
+      fingerprints[c] = known->second;
+      continue;
+    }
+    const auto fingerprint = fingerprint_file(lc);
+    if (!fingerprint) return textio::fail(fingerprint.error());
+    fingerprints[c] = read[lc.path.string()] = *fingerprint;
+  }
+  return fingerprints;
+}
+
+}  // namespace skaldur::batch
