@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <cmath>
 #include <ostream>
 #include <thread>
 
@@ -76,6 +77,14 @@ int finish(const Json& job, const std::vector<CaseResult>& cases, const std::fil
   if (auto bad = first_non_finite(*view, cases)) return report(err, {kExitFailed, *bad});
   warn(err, run_warnings(*view, cases));
   const auto summaries = summarise(*view, cases);
+  for (std::size_t h = 0; h < summaries.size(); ++h) {
+    // Finite yearly damages whose sum is not finite: the hotspot is far
+    // beyond its curve, and no life can be given for it.
+    if (!std::isfinite(summaries[h].damage_per_year)) {
+      return report(err, {kExitFailed, "the damage per year of hotspot '" + view->hotspots[h].name +
+                                           "' is not a finite number"});
+    }
+  }
   if (auto e = write_outputs(dir, job, *view, cases, summaries)) return report(err, *e);
   if (!quiet) write_console_table(out, *view, summaries, dir);
   const bool all_pass = std::all_of(summaries.begin(), summaries.end(),
