@@ -1,11 +1,9 @@
 #include "batch/shard_json.hpp"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <string>
 
+#include "batch/input_files.hpp"
 #include "batch/outputs.hpp"
 #include "textio/fingerprint.hpp"
 
@@ -28,6 +26,7 @@ namespace {
 
 constexpr std::string_view kShardFormat = "skaldur-batch shard 2";
 constexpr std::string_view kOlderFormat = "skaldur-batch shard 1";
+constexpr std::size_t kMostShardBytes = std::size_t{1} << 30;
 
 Json run_json(const Run& run) {
   Json hist = Json::array();
@@ -206,10 +205,12 @@ Outcome<Merged> read_shards(const std::vector<std::filesystem::path>& dirs) {
   Reading reading;
   for (const std::filesystem::path& dir : dirs) {
     const std::string shown = (dir / kShardFile).string();
-    std::ifstream in(dir / kShardFile, std::ios::binary);
-    if (!in) return bad_input("cannot open " + shown + ": " + std::strerror(errno));
+    // A shard folder's file is read like every input: a regular file, whole,
+    // up to a bound far above what a shard of a large job holds.
+    auto text = read_input(dir / kShardFile, shown, kMostShardBytes);
+    if (!text) return textio::fail(text.error());
     try {
-      const Json all = Json::parse(in);
+      const Json all = Json::parse(text->bytes);
       const std::string first = (dirs.front() / kShardFile).string();
       if (auto e = read_header(all, shown, first, reading)) return bad_input(*e);
       if (auto e = same_inputs(all, shown, first, reading)) return bad_input(*e);
