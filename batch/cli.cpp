@@ -228,7 +228,7 @@ int batch_main(int argc, const char* const* argv, std::ostream& out, std::ostrea
   run_cmd->add_option("--shard", run.shard,
                       "Compute only load cases K, K+N, K+2N, ... (K from 1) into a shard folder");
   run_cmd->add_flag("--check", run.check,
-                    "Exit with status 3 when a hotspot fails its design check");
+                    "Exit with status 3 when a hotspot fails its design check or a run is not ok");
   run_cmd->add_flag("--quiet", run.quiet, "No table and no progress line");
 
   MergeArgs merge;
@@ -236,14 +236,15 @@ int batch_main(int argc, const char* const* argv, std::ostream& out, std::ostrea
       app.add_subcommand("merge", "Combine shard folders into the outputs of the whole job");
   merge_cmd->add_option("dirs", merge.dirs, "The shard folders")->required();
   merge_cmd->add_option("--out", merge.out_dir, "Output folder")->required();
-  merge_cmd->add_flag("--check", merge.check,
-                      "Exit with status 3 when a hotspot fails its design check");
+  merge_cmd->add_flag(
+      "--check", merge.check,
+      "Exit with status 3 when a hotspot fails its design check or a run is not ok");
   merge_cmd->add_flag("--quiet", merge.quiet, "No table");
 
   CLI::App* curves_cmd = app.add_subcommand("curves", "List the catalogue's SN curves");
   app.footer(
       "Exit status: 0 done, 1 computation or write failure, 2 bad input, 3 with --check when a\n"
-      "hotspot fails its design check.");
+      "hotspot fails its design check or a run is not ok.");
 
   if (auto word = unknown_subcommand(argc, argv)) {
     return report(err, {kExitBadInput, "'" + *word +
