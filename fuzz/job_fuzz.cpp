@@ -4,10 +4,10 @@
 // folder, where batch::read_job reads the job.
 //
 // The job names the table and the curve files itself. A job that names one
-// outside the folder (an absolute name, or one through "..") is not read:
-// outside lie endless devices such as /dev/zero, which the reader would read
-// for ever. The names are taken from the job as toml++ parses it, so that no
-// escape in a TOML string can hide one.
+// outside the folder (an absolute name, or one through "..") is not read, so
+// that a run depends on its input alone and never on the machine's files.
+// The names are taken from the job as toml++ parses it, so that no escape in
+// a TOML string can hide one.
 #include <toml++/toml.h>
 
 #include <algorithm>
