@@ -1,14 +1,9 @@
 #include "batch/compute.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <cstring>
+#include <cstdio>
 #include <exception>
 #include <mutex>
 #include <new>
@@ -107,10 +102,9 @@ Outcome<CaseRecord> read_hotspot_columns(const Job& job, const LoadCase& lc,
   tuning.two_threads = how.two_threads;
   auto record = series::read_record(lines, std::move(opening).value(), columns, tuning);
   if (!record) return bad_input(textio::describe(record.error(), file) + about(lc));
-  // Past the window's end too: the fingerprint is of the whole file. Only a
-  // regular file has an end to read to (the batch refuses the others).
-  struct stat st {};
-  if (how.fingerprint && ::fstat(lines.descriptor(), &st) == 0 && S_ISREG(st.st_mode)) {
+  // Past the window's end too: the fingerprint is of the whole file (a
+  // regular file: read_case refuses the others).
+  if (how.fingerprint) {
     if (const int error = textio::add_rest_of_file(lines.descriptor(), fingerprint))
       return bad_input(textio::describe({0, {}, textio::cannot_read(error)}, file) + about(lc));
   }

@@ -1,14 +1,9 @@
 #include "batch/record_fingerprints.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <map>
 #include <string>
 
+#include "batch/input_files.hpp"
 #include "textio/fingerprint.hpp"
 #include "textio/line_error.hpp"
 
@@ -19,18 +14,11 @@ namespace {
 Outcome<std::uint64_t> fingerprint_file(const LoadCase& lc) {
   const std::string file = lc.path.string();
   const std::string about = " (load case '" + lc.name + "')";
-  // Not blocking, so that a FIFO without a writer is refused, not waited for.
-  const int fd = ::open(lc.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return bad_input("cannot open " + file + ": " + std::strerror(errno) + about);
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return bad_input(file + ": not a regular file" + about);
-  }
+  auto input = open_input(lc.path, file);
+  if (!input) return bad_input(input.error().message + about);
   textio::Fingerprint fingerprint;
-  const int error = textio::add_rest_of_file(fd, fingerprint);
-  ::close(fd);
-  if (error != 0) return bad_input(file + ": " + textio::cannot_read(error) + about);
+  if (const int error = textio::add_rest_of_file(input->fd(), fingerprint))
+    return bad_input(file + ": " + textio::cannot_read(error) + about);
   return fingerprint.value();
 }
 
