@@ -8,7 +8,11 @@
 #include <vector>
 
 #include "batch/errors.hpp"
+#include "cycles/cycle.hpp"
+#include "cycles/matrix.hpp"
 #include "damage/assess.hpp"
+#include "damage/cycle_assessment.hpp"
+#include "damage/mean_stress.hpp"
 #include "files/unit_table.hpp"
 #include "sncurve/catalogue.hpp"
 #include "sncurve/record.hpp"
@@ -48,6 +52,35 @@ struct Curve {
   sncurve::Record record{};
 };
 
+// How a hotspot's damage is summed; the job's top level gives the defaults,
+// a hotspot may override each.
+struct DamageSettings {
+  damage::DamageMethod method = damage::DamageMethod::blocks;
+  damage::MeanStress mean_stress;  // exact damage only
+  double static_stress = 0.0;      // MPa, added to every stress value of the hotspot
+
+  friend bool operator==(const DamageSettings&, const DamageSettings&) = default;
+};
+
+// `[outputs] del`: the exponents, and N_eq as f_eq x the simulation length
+// (f_eq in Hz) or a fixed number of cycles.
+struct DelRequest {
+  std::vector<double> m;
+  double f_eq = 1.0;
+  std::optional<double> n_eq;  // when given, instead of f_eq
+
+  friend bool operator==(const DelRequest&, const DelRequest&) = default;
+};
+
+// The `[outputs]` table: what the run works out besides the damage.
+struct OutputRequest {
+  std::optional<cycles::MatrixSpec> matrix;
+  std::optional<DelRequest> del;
+  std::optional<double> equivalent_range;  // its N_eq (1e7 by default)
+
+  friend bool operator==(const OutputRequest&, const OutputRequest&) = default;
+};
+
 struct Hotspot {
   std::string name;
   ColumnRef column;
@@ -56,6 +89,7 @@ struct Hotspot {
   double thickness = 0.0;
   double dff = 1.0;
   std::int32_t blocks = damage::kMostBlocks;
+  DamageSettings settings;
   std::int64_t line = 0;         // of the job file
   std::int64_t column_line = 0;  // of its column
 };
@@ -78,6 +112,9 @@ struct Job {
   std::string unit = "Pa";
   double force_unit_factor = 1.0e-6;
   std::int32_t blocks = damage::kMostBlocks;
+  cycles::Conventions conventions;
+  DamageSettings settings;  // the defaults of the hotspots
+  OutputRequest outputs;
   std::string load_case_table;  // as written in the job
   WeightKind weight_kind = WeightKind::probability;
   std::vector<LoadCase> load_cases;

@@ -79,8 +79,12 @@ std::optional<double> fixed_parameter(const Json& curve, std::size_t i) {
 HotspotView hotspot_view(const Json& h) {
   const Json& curve = h.at("curve");
   const damage::CurveOpt as_read{h.at("thickness").get<double>(), h.at("scf").get<double>()};
-  HotspotView v{h.at("name").get<std::string>(), curve.at("label").get<std::string>(),
-                damage::effective_scf(as_read), as_read.thickness, h.at("dff").get<double>()};
+  HotspotView v;
+  v.name = h.at("name").get<std::string>();
+  v.curve = curve.at("label").get<std::string>();
+  v.scf = damage::effective_scf(as_read);
+  v.thickness = as_read.thickness;
+  v.dff = h.at("dff").get<double>();
   const auto used =
       damage::thickness_factor({curve.at("standard_code").get<int>(), fixed_parameter(curve, 2),
                                 fixed_parameter(curve, 3), fixed_parameter(curve, 4)},

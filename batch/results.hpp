@@ -39,6 +39,8 @@ struct Run {
   double n_blocks = 0.0;
   double bloc_len = 0.0;         // series unit; 0 when nothing was counted
   std::vector<BlockCount> hist;  // the blocks with cycles, lowest first
+  std::vector<cycles::MatrixCell> matrix;  // when asked: the cells with cycles
+  std::vector<double> del_sums;            // when asked: sum n S^m for each exponent
 };
 
 // One load case: its record and the runs of every hotspot, in job order.
@@ -59,6 +61,8 @@ struct HotspotView {
   double thickness = 0.0;  // as used: see damage::thickness_factor
   double dff = 1.0;
   double thickness_factor = 1.0;
+  DamageSettings settings;
+  sncurve::Record curve_record{};  // for the equivalent range on the hotspot's own curve
 };
 struct CaseView {
   std::string name;
@@ -70,6 +74,8 @@ struct JobView {
   double design_life = 0.0;
   double force_unit_factor = 1.0e-6;
   WeightKind weight_kind = WeightKind::probability;
+  cycles::Conventions conventions;
+  OutputRequest outputs;
   std::vector<HotspotView> hotspots;
   std::vector<CaseView> cases;
 };

@@ -67,6 +67,11 @@ std::string_view describe(AssessFailure kind) {
     case AssessFailure::range_beyond_blocks:
       return "a stress range lies beyond the top of the blocks";
     case AssessFailure::no_thickness_factor: return "the SN curve gives no thickness factor";
+    case AssessFailure::mean_at_ultimate:
+      return "a cycle's mean stress is at or above the ultimate strength, where the Goodman "
+             "correction has no meaning";
+    case AssessFailure::beyond_matrix:
+      return "a cycle lies beyond the matrix's reach (a value of 2^53 bins or more)";
   }
   return "the damage computation failed";
 }

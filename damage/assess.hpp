@@ -47,6 +47,8 @@ enum class AssessFailure {
   too_short,            // fewer than 4 turning points: no cycle can be counted
   range_beyond_blocks,  // a range at or beyond the blocks' top (a NaN range)
   no_thickness_factor,  // the curve gives no thickness factor (its standard or Tref)
+  mean_at_ultimate,     // a cycle's mean stress at or above the ultimate strength (goodman)
+  beyond_matrix,        // a cycle value that falls in no bin of the matrix asked for
 };
 
 // A short phrase for a failure, for messages: "the series is too short ...".

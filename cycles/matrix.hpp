@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace skaldur::cycles {
+
+// What a matrix counts the cycles by.
+//   range_mean: range (first) and mean (second)
+//   from_to:    the first turning point (first) and the second (second)
+//   range:      range only (first; second is always bin 0)
+enum class MatrixKind { range_mean, from_to, range };
+
+// "range-mean", "from-to", "range"; and back (nothing for another name).
+[[nodiscard]] std::string_view name_of(MatrixKind kind);
+[[nodiscard]] std::optional<MatrixKind> matrix_kind_named(std::string_view name);
+
+// The kind and the bin widths (above 0, in the unit of the values counted):
+// `first_bin` for ranges or from-values, `second_bin` for means or
+// to-values (ignored for `range`).
+struct MatrixSpec {
+  MatrixKind kind = MatrixKind::range;
+  double first_bin = 1.0;
+  double second_bin = 1.0;
+
+  friend bool operator==(const MatrixSpec&, const MatrixSpec&) = default;
+};
+
+// The bin of value x for width w: floor(x / w), worked out in double; bin k
+// holds k * w <= x < (k + 1) * w, closed below and open above, for negative
+// k too. Nothing when x / w is not finite or its bin lies beyond +-2^53,
+// where bins no longer have whole edges.
+[[nodiscard]] std::optional<std::int64_t> bin_of(double x, double w);
+
+// The lower edge of bin k: k * w.
+[[nodiscard]] double edge_of(std::int64_t k, double w);
+
+// A cell of a matrix that holds cycles: its two bins and its count (a half
+// cycle counts 0.5).
+struct MatrixCell {
+  std::int64_t first = 0;
+  std::int64_t second = 0;
+  double cycles = 0.0;
+
+  friend bool operator==(const MatrixCell&, const MatrixCell&) = default;
+};
+
+// Counts cycles into the cells of a matrix, kept sparse.
+class MatrixCounter {
+ public:
+  explicit MatrixCounter(const MatrixSpec& spec) : spec_(spec) {}
+
+  // Adds a cycle from `from` to `to` counting `count`. False, adding
+  // nothing, when one of its values falls in no bin (see bin_of).
+  [[nodiscard]] bool add(double from, double to, double count);
+
+  // The cells with cycles, by first bin then second bin.
+  [[nodiscard]] std::vector<MatrixCell> cells() const;
+
+ private:
+  MatrixSpec spec_;
+  std::unordered_map<std::uint64_t, std::size_t> where_;  // packed bins -> index in cells_
+  std::vector<MatrixCell> cells_;
+};
+
+// Adds factor x each cell of `more` into `into`, cell by cell; both are in
+// the order cells() gives, and so is the result.
+void add_cells(std::vector<MatrixCell>& into, std::span<const MatrixCell> more, double factor);
+
+}  // namespace skaldur::cycles
