@@ -14,10 +14,10 @@ void append_field(std::string& text, std::string_view field);
 // (std::to_chars).
 void append_number(std::string& text, double value);
 
-// One CSV row ending in '\n': arithmetic fields as numbers, the others as
-// text fields.
+// CSV fields separated by commas, with no line end: arithmetic fields as
+// numbers, the others as text fields.
 template <class... Fields>
-void append_row(std::string& text, const Fields&... fields) {
+void append_fields(std::string& text, const Fields&... fields) {
   bool first = true;
   const auto one = [&](const auto& field) {
     if (!first) text += ',';
@@ -29,6 +29,12 @@ void append_row(std::string& text, const Fields&... fields) {
     }
   };
   (one(fields), ...);
+}
+
+// One CSV row ending in '\n', its fields as append_fields writes them.
+template <class... Fields>
+void append_row(std::string& text, const Fields&... fields) {
+  append_fields(text, fields...);
   text += '\n';
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "damage/assess.hpp"
+#include "damage/curve_life.hpp"
 
 namespace skaldur::batch {
 
@@ -42,6 +43,11 @@ double yearly_weight(WeightKind kind, double value, double simulation_length) {
     case WeightKind::occurrences_per_year: return value;
   }
   return 0.0;
+}
+
+double equivalent_range(const HotspotView& hotspot, double damage, double n_eq) {
+  const damage::CurveLife life(hotspot.curve_record);
+  return life.equivalent_range(damage / n_eq) / hotspot.thickness_factor;
 }
 
 std::optional<std::string> first_non_finite(const JobView& job,

@@ -37,8 +37,8 @@ struct Run {
   double n_cycles = 0.0;
   double ts_range = 0.0;
   double n_blocks = 0.0;
-  double bloc_len = 0.0;         // series unit; 0 when nothing was counted
-  std::vector<BlockCount> hist;  // the blocks with cycles, lowest first
+  double bloc_len = 0.0;                   // series unit; 0 when nothing was counted
+  std::vector<BlockCount> hist;            // the blocks with cycles, lowest first
   std::vector<cycles::MatrixCell> matrix;  // when asked: the cells with cycles
   std::vector<double> del_sums;            // when asked: sum n S^m for each exponent
 };
@@ -87,6 +87,12 @@ struct JobView {
 // damage_per_year to the last bit. A record that spans no time (only a
 // `no_data` case gets this far with one) weighs 0 by p or H.
 [[nodiscard]] double yearly_weight(WeightKind kind, double value, double simulation_length);
+
+// The equivalent range of the hotspot: the constant hot-spot stress range
+// (MPa, before the thickness factor) of which `n_eq` cycles give `damage` on
+// the hotspot's curve, S_eq = S(damage / n_eq) / thickness factor, with
+// S(d) the range of damage d in one cycle. 0 for a damage of 0.
+[[nodiscard]] double equivalent_range(const HotspotView& hotspot, double damage, double n_eq);
 
 struct HotspotSummary {
   double damage_per_year = 0.0;  // sum of the load cases' yearly damage, in table order
