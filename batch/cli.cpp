@@ -116,8 +116,8 @@ int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_
     if (shard)
       dir /= "shard-" + std::to_string(shard->first) + "-of-" + std::to_string(shard->second);
   }
-  const std::array<std::string_view, 1> shard_files = {kShardFile};
-  const auto outputs = shard ? std::span<const std::string_view>(shard_files) : kOutputFiles;
+  const std::vector<std::string_view> outputs =
+      shard ? std::vector<std::string_view>{kShardFile} : output_files(job->outputs);
   if (auto e = refuse_replacing_inputs(dir, outputs, files_read(*job))) return report(err, *e);
   std::vector<std::size_t> which;
   for (std::size_t c = 0; c < job->load_cases.size(); ++c) {
@@ -160,12 +160,15 @@ int merge_shards(const MergeArgs& args, std::ostream& out, std::ostream& err) {
   std::vector<std::filesystem::path> dirs(args.dirs.begin(), args.dirs.end());
   auto merged = read_shards(dirs);
   if (!merged) return report(err, merged.error());
+  const auto view = view_of(merged->job);
+  if (!view) return report(err, view.error());
   std::vector<InputFile> shards;
   for (const std::filesystem::path& dir : dirs) {
     if (const auto identity = identity_of(dir / kShardFile))
       shards.push_back({(dir / kShardFile).string(), *identity, 0});
   }
-  if (auto e = refuse_replacing_inputs(args.out_dir, kOutputFiles, shards)) return report(err, *e);
+  if (auto e = refuse_replacing_inputs(args.out_dir, output_files(view->outputs), shards))
+    return report(err, *e);
   return finish(merged->job, merged->cases, args.out_dir, args.check, args.quiet, out, err);
 }
 

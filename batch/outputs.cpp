@@ -1,6 +1,5 @@
 #include "batch/outputs.hpp"
 
-#include <array>
 #include <cstring>
 #include <system_error>
 #include <utility>
@@ -41,17 +40,27 @@ std::optional<BatchError> write_output(const std::filesystem::path& path, std::s
   return std::nullopt;
 }
 
+std::vector<std::string_view> output_files(const OutputRequest& request) {
+  std::vector<std::string_view> names = {"summary.csv", "damage.csv", "histograms.csv"};
+  if (request.matrix) names.emplace_back("matrix.csv");
+  if (request.del) names.emplace_back("del.csv");
+  names.emplace_back("summary.json");
+  return names;
+}
+
 std::optional<BatchError> write_outputs(const std::filesystem::path& dir, const Json& job,
                                         const JobView& view, const std::vector<CaseResult>& cases,
                                         const std::vector<HotspotSummary>& summaries) {
   if (auto e = make_folder(dir)) return e;
-  // Every text is made before the first file is touched.
-  const std::array<std::pair<std::string_view, std::string>, 4> outputs = {{
-      {"summary.csv", summary_csv(view, summaries)},
-      {"damage.csv", damage_csv(view, cases)},
-      {"histograms.csv", histograms_csv(view, cases)},
-      {"summary.json", summary_json(job, view, cases, summaries)},
-  }};
+  // Every text is made before the first file is touched, in the order of
+  // output_files.
+  std::vector<std::pair<std::string_view, std::string>> outputs;
+  outputs.emplace_back("summary.csv", summary_csv(view, summaries));
+  outputs.emplace_back("damage.csv", damage_csv(view, cases));
+  outputs.emplace_back("histograms.csv", histograms_csv(view, cases));
+  if (view.outputs.matrix) outputs.emplace_back("matrix.csv", matrix_csv(view, cases));
+  if (view.outputs.del) outputs.emplace_back("del.csv", del_csv(view, cases));
+  outputs.emplace_back("summary.json", summary_json(job, view, cases, summaries));
   for (const auto& [name, text] : outputs) {
     if (auto e = write_output(dir / name, text)) return e;
   }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -15,16 +14,19 @@
 namespace skaldur::batch {
 
 // Writes summary.csv, damage.csv, histograms.csv and summary.json into `dir`
-// (created when missing), each whole or not at all: a run that fails or is
-// killed leaves every file as it was or complete. Every case must be done.
+// (created when missing), and matrix.csv and del.csv when the job asks for
+// them, each whole or not at all: a run that fails or is killed leaves every
+// file as it was or complete. Every case must be done. A matrix.csv or
+// del.csv that the job does not ask for is left as it is: the run never
+// removes a file it does not write.
 [[nodiscard]] std::optional<BatchError> write_outputs(const std::filesystem::path& dir,
                                                       const Json& job, const JobView& view,
                                                       const std::vector<CaseResult>& cases,
                                                       const std::vector<HotspotSummary>& summaries);
 
-// The files write_outputs writes into its folder.
-inline constexpr std::array<std::string_view, 4> kOutputFiles = {"summary.csv", "damage.csv",
-                                                                 "histograms.csv", "summary.json"};
+// The files write_outputs writes into its folder for `request`, in the
+// order it writes them.
+[[nodiscard]] std::vector<std::string_view> output_files(const OutputRequest& request);
 
 // Refuses (exit 2, naming both) to go on when a file `dir`/NAME, for a NAME
 // of `names`, is one of `inputs` after any links: writing it would replace a
@@ -46,6 +48,8 @@ inline constexpr std::array<std::string_view, 4> kOutputFiles = {"summary.csv", 
                                       const std::vector<HotspotSummary>& summaries);
 [[nodiscard]] std::string damage_csv(const JobView& view, const std::vector<CaseResult>& cases);
 [[nodiscard]] std::string histograms_csv(const JobView& view, const std::vector<CaseResult>& cases);
+[[nodiscard]] std::string matrix_csv(const JobView& view, const std::vector<CaseResult>& cases);
+[[nodiscard]] std::string del_csv(const JobView& view, const std::vector<CaseResult>& cases);
 [[nodiscard]] std::string summary_json(const Json& job, const JobView& view,
                                        const std::vector<CaseResult>& cases,
                                        const std::vector<HotspotSummary>& summaries);
