@@ -1,6 +1,7 @@
 #include "batch/shard_json.hpp"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "batch/input_files.hpp"
@@ -14,31 +15,58 @@
 //    "load_cases": [{"index", "steps", "simulation_length",
 //                    "runs": [{"status", "damage", "cycles", "ts_range",
 //                              "blocks", "block_length",
-//                              "hist": [[BLOCK, CYCLES], ...]}, ...]}, ...]}
+//                              "hist": [[BLOCK, CYCLES], ...],
+//                              "matrix": [[FIRST, SECOND, CYCLES], ...],
+//                              "del": [SUM, ...]}, ...]}, ...]}
 //
-// with the histogram's blocks that hold cycles only (BLOCK from 0). Format 1
-// held every block, and no status but ok and too_short.
+// with the histogram's blocks that hold cycles only (BLOCK from 0), the
+// matrix's cells that hold cycles by first bin then second bin, and the DEL
+// sums in the order of the job's exponents; both lists are empty when the
+// job asks for no matrix and no DEL. Format 2 had no matrix and no DEL sums;
+// format 1 held every block, and no status but ok and too_short.
 //
 // The readers throw nlohmann::json::exception for a missing key or a value
 // of the wrong type; read_shards turns that into a message.
 namespace skaldur::batch {
 namespace {
 
-constexpr std::string_view kShardFormat = "skaldur-batch shard 2";
-constexpr std::string_view kOlderFormat = "skaldur-batch shard 1";
+constexpr std::string_view kShardFormat = "skaldur-batch shard 3";
+constexpr std::array<std::string_view, 2> kOlderFormats = {"skaldur-batch shard 1",
+                                                           "skaldur-batch shard 2"};
 constexpr std::size_t kMostShardBytes = std::size_t{1} << 30;
 
 Json run_json(const Run& run) {
   Json hist = Json::array();
   for (const BlockCount& b : run.hist)
     hist.push_back({b.block, b.cycles});
+  Json matrix = Json::array();
+  for (const cycles::MatrixCell& cell : run.matrix)
+    matrix.push_back({cell.first, cell.second, cell.cycles});
   return {{"status", status_name(run.status)},
           {"damage", run.damage},
           {"cycles", run.n_cycles},
           {"ts_range", run.ts_range},
           {"blocks", run.n_blocks},
           {"block_length", run.bloc_len},
-          {"hist", hist}};
+          {"hist", hist},
+          {"matrix", matrix},
+          {"del", run.del_sums}};
+}
+
+// The matrix's cells into `run`: each holds cycles, and they come by first
+// bin then second bin, each cell once.
+std::optional<std::string> read_matrix(const Json& cells, Run& run) {
+  for (const Json& c : cells) {
+    const cycles::MatrixCell cell{c.at(0).get<std::int64_t>(), c.at(1).get<std::int64_t>(),
+                                  c.at(2).get<double>()};
+    const bool after =
+        run.matrix.empty() || run.matrix.back().first < cell.first ||
+        (run.matrix.back().first == cell.first && run.matrix.back().second < cell.second);
+    if (c.size() != 3 || !(cell.cycles > 0.0) || !after)
+      return std::string("a matrix cell is out of place");
+    run.matrix.push_back(cell);
+  }
+  return std::nullopt;
 }
 
 // The run, or a message saying what is wrong with it.
@@ -60,6 +88,8 @@ textio::Result<Run, std::string> read_run(const Json& j) {
     }
     run.hist.push_back(block);
   }
+  if (auto e = read_matrix(j.at("matrix"), run)) return textio::fail(*e);
+  run.del_sums = j.at("del").get<std::vector<double>>();
   return run;
 }
 
@@ -152,7 +182,8 @@ std::optional<std::string> same_inputs(const Json& all, const std::string& shown
 // each K once. The first shard sets the job and sizes the cases.
 std::optional<std::string> read_header(const Json& all, const std::string& shown,
                                        const std::string& first, Reading& reading) {
-  if (all.at("format") == kOlderFormat) {
+  if (std::find(kOlderFormats.begin(), kOlderFormats.end(), all.at("format")) !=
+      kOlderFormats.end()) {
     return shown + ": a shard of an older skaldur-batch, which this one cannot merge; run the " +
            "shard again";
   }
