@@ -26,7 +26,7 @@ class CurveLife {
 
  private:
   struct Segment {
-    double a = 0.0;       // 10^LogA
+    double a = 0.0;  // 10^LogA
     double m = 0.0;
     double n_break = 0.0;
     double s_break = 0.0;  // the range below which the segment gives way; 0 without one
