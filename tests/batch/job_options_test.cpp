@@ -181,13 +181,11 @@ TEST(JobOptions, AJobJsonMissingAnOptionIsRefused) {
   };
   const std::vector<Change> changes = {
       {"/ends", {}, "incomplete"},
-      {"/residue", {}, "incomplete"},
       {"/outputs", {}, "incomplete"},
       {"/outputs/matrix/mean_bin", {}, "incomplete"},
       {"/outputs/del/f_eq", {}, "incomplete"},
       {"/hotspots/0/damage", {}, "incomplete"},
       {"/hotspots/0/mean_stress/ultimate", {}, "incomplete"},
-      {"/hotspots/0/static_stress", {}, "incomplete"},
       {"/hotspots/0/curve/segments", {}, "incomplete"},
       {"/ends", "held", "unknown ends 'held'"},
       {"/hotspots/0/mean_stress/method", "walker", "unknown method 'walker'"},
