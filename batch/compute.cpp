@@ -15,6 +15,7 @@
 
 #include "batch/input_files.hpp"
 #include "damage/assess.hpp"
+#include "damage/cycle_assessment.hpp"
 #include "series/series.hpp"
 #include "textio/fingerprint.hpp"
 #include "textio/line_error.hpp"
@@ -134,6 +135,32 @@ std::vector<BlockCount> blocks_with_cycles(const std::vector<float>& hist) {
   return blocks;
 }
 
+// What the job asks of a hotspot's cycles beyond `skaldur`'s damage.
+damage::CycleRequest cycle_request(const Job& job, const Hotspot& hot) {
+  damage::CycleRequest request;
+  request.conventions = job.conventions;
+  request.method = hot.settings.method;
+  request.mean_stress = hot.settings.mean_stress;
+  request.static_stress = hot.settings.static_stress;
+  request.matrix = job.outputs.matrix;
+  if (job.outputs.del) request.del_exponents = job.outputs.del->m;
+  return request;
+}
+
+// Assesses the hotspot on its column: by the dialogue's own path (in
+// `scratch`) when nothing but its damage is asked, else cycle by cycle.
+textio::Result<damage::CycleAssessment, damage::AssessError> assess_run(
+    const Job& job, const Hotspot& hot, std::span<const float> values, std::span<float> scratch) {
+  const damage::CurveOpt curve_opt{hot.thickness, hot.scf};
+  const damage::BlockRequest blocks{job.force_unit_factor, hot.blocks};
+  const damage::CycleRequest request = cycle_request(job, hot);
+  if (!request.damage_only())
+    return damage::assess_cycles(values, hot.curve.record, curve_opt, blocks, request);
+  auto assessed = damage::assess(values, scratch, hot.curve.record, curve_opt, blocks);
+  if (!assessed) return textio::fail(assessed.error());
+  return damage::CycleAssessment{std::move(assessed).value(), {}, {}};
+}
+
 // Assesses every hotspot on its column of the case's record, in job order.
 // The last hotspot that reads a column lets the assessment work in the
 // column's own storage; the others work in `work`.
@@ -158,9 +185,7 @@ Outcome<std::vector<Run>> assess_hotspots(const Job& job, const LoadCase& lc, Ca
       scratch = work;
     }
     const std::span<const float> values(column.data(), n);
-    const damage::CurveOpt curve_opt{hot.thickness, hot.scf};
-    const damage::BlockRequest blocks{job.force_unit_factor, hot.blocks};
-    auto assessed = damage::assess(values, scratch, hot.curve.record, curve_opt, blocks);
+    auto assessed = assess_run(job, hot, values, scratch);
     Run& run = runs[h];
     if (!assessed) {
       if (assessed.error().kind == damage::AssessFailure::too_short) {
@@ -172,7 +197,10 @@ Outcome<std::vector<Run>> assess_hotspots(const Job& job, const LoadCase& lc, Ca
                            ": the damage computation failed: " +
                            std::string(damage::describe(assessed.error().kind)) + about(lc)});
     }
-    damage::Assessment& a = assessed.value();
+    damage::CycleAssessment& cycles = assessed.value();
+    run.matrix = std::move(cycles.matrix);
+    run.del_sums = std::move(cycles.del_sums);
+    damage::Assessment& a = cycles.assessment;
     run.damage = a.damage;
     run.n_cycles = a.n_cycles;
     run.ts_range = a.ts_range;

@@ -11,6 +11,8 @@
 #include <set>
 
 #include "batch/input_files.hpp"
+#include "batch/job_fields.hpp"
+#include "batch/job_options.hpp"
 #include "batch/load_cases.hpp"
 #include "damage/assess.hpp"
 #include "sncurve/definition.hpp"
@@ -24,105 +26,6 @@ namespace {
 
 // The hours of the 365-day year the damage is scaled to.
 constexpr std::int64_t kHoursPerYear = damage::kSecondsPerYear / 3600;
-
-std::int64_t line_of(const toml::node& node) {
-  return static_cast<std::int64_t>(node.source().begin.line);
-}
-
-// Typed access to one table of the job file, with messages that name the
-// file, the line and the key.
-class Fields {
- public:
-  Fields(const toml::table& table, std::string file) : table_(table), file_(std::move(file)) {}
-
-  // A key that is not in `known`: a misspelt key would otherwise be dropped.
-  [[nodiscard]] std::optional<BatchError> unknown_key(std::initializer_list<std::string_view> known,
-                                                      std::string_view table_name) const {
-    for (auto&& [key, node] : table_) {
-      bool found = false;
-      for (const std::string_view k : known)
-        found = found || key.str() == k;
-      if (!found) {
-        return BatchError{kExitBadInput, place(file_, line_of(node), key.str()) +
-                                             ": unknown key in " + std::string(table_name)};
-      }
-    }
-    return std::nullopt;
-  }
-
-  [[nodiscard]] const toml::node* get(std::string_view key) const { return table_.get(key); }
-  [[nodiscard]] const std::string& file() const { return file_; }
-
-  [[nodiscard]] BatchError error(std::string_view key, const std::string& what) const {
-    const toml::node* node = table_.get(key);
-    const std::int64_t line = node != nullptr ? line_of(*node) : line_of(table_);
-    return BatchError{kExitBadInput, place(file_, line, key) + ": " + what};
-  }
-
-  // A number (whole or real); `fallback` when absent, or an error when it is required.
-  [[nodiscard]] Outcome<double> real(std::string_view key, std::optional<double> fallback) const {
-    const toml::node* node = get(key);
-    if (node == nullptr) {
-      if (fallback) return *fallback;
-      return textio::fail(error(key, "missing; it is required"));
-    }
-    if (!node->is_number()) return textio::fail(error(key, "not a number"));
-    const double value = node->is_integer() ? static_cast<double>(node->as_integer()->get())
-                                            : node->as_floating_point()->get();
-    if (!std::isfinite(value)) return textio::fail(error(key, "not a finite number"));
-    return value;
-  }
-
-  [[nodiscard]] Outcome<std::int32_t> whole(std::string_view key, std::int32_t fallback) const {
-    const toml::node* node = get(key);
-    if (node == nullptr) return fallback;
-    if (!node->is_integer()) return textio::fail(error(key, "not a whole number"));
-    const std::int64_t value = node->as_integer()->get();
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max()) {
-      return textio::fail(error(key, "out of range"));
-    }
-    return static_cast<std::int32_t>(value);
-  }
-
-  // The number of blocks; a number outside 1 ... kMostBlocks runs with
-  // kMostBlocks blocks and is noted in `warnings`.
-  [[nodiscard]] Outcome<std::int32_t> blocks(std::int32_t fallback,
-                                             std::vector<std::string>& warnings) const {
-    auto n = whole("blocks", fallback);
-    if (!n || get("blocks") == nullptr || (*n >= 1 && *n <= damage::kMostBlocks)) return n;
-    const std::string most = std::to_string(damage::kMostBlocks);
-    const std::string where = place(file_, line_of(*get("blocks")), "blocks") + ": " +
-                              std::to_string(*n) + " blocks asked for: ";
-    warnings.push_back(where + (*n < 1 ? "the default " + most + " blocks are used"
-                                       : most + " blocks, the most there can be, are used"));
-    return n;
-  }
-
-  // A note when the SCF `scf` counts as 1.0 (it is not above 1.0E-10).
-  void note_tiny_scf(double scf, std::vector<std::string>& warnings) const {
-    if (get("scf") == nullptr || damage::effective_scf({0.0, scf}) == scf) return;
-    char text[64];
-    std::snprintf(text, sizeof text, "%.9g", scf);
-    warnings.push_back(place(file_, line_of(*get("scf")), "scf") + ": an SCF of " + text +
-                       " is not above 1.0E-10: 1.0 is used");
-  }
-
-  [[nodiscard]] Outcome<std::string> text(std::string_view key,
-                                          std::optional<std::string> fallback) const {
-    const toml::node* node = get(key);
-    if (node == nullptr) {
-      if (fallback) return *fallback;
-      return textio::fail(error(key, "missing; it is required"));
-    }
-    if (!node->is_string()) return textio::fail(error(key, "not a text"));
-    return std::string(node->as_string()->get());
-  }
-
- private:
-  const toml::table& table_;
-  std::string file_;
-};
 
 // Adds `file` to the job's inputs unless it is there already.
 void add_input(std::vector<InputFile>& inputs, InputFile file) {
@@ -250,9 +153,9 @@ Outcome<Hotspot> read_hotspot(const toml::table& table, Job& job, const std::str
                               const sncurve::Catalogue& catalogue,
                               std::vector<std::string>& warnings) {
   const Fields f(table, file);
-  if (auto e = f.unknown_key(
-          {"name", "column", "curve", "curve_file", "scf", "thickness", "dff", "blocks"},
-          "[[hotspot]]")) {
+  if (auto e = f.unknown_key({"name", "column", "curve", "curve_file", "scf", "thickness", "dff",
+                              "blocks", "damage", "mean_stress", "static_stress"},
+                             "[[hotspot]]")) {
     return textio::fail(*e);
   }
   Hotspot h;
@@ -357,13 +260,15 @@ std::optional<BatchError> read_hotspots(const Fields& f, const std::string& file
   }
   std::set<std::string> names;
   for (const toml::node& node : *list) {
-    auto h = read_hotspot(*node.as_table(), job, file, catalogue, warnings);
-    if (!h) return h.error();
-    if (!names.insert(h->name).second) {
-      return BatchError{kExitBadInput, place(file, h->line, "name") + ": hotspot '" + h->name +
-                                           "' is named twice"};
+    auto read = read_hotspot(*node.as_table(), job, file, catalogue, warnings);
+    if (!read) return read.error();
+    Hotspot h = std::move(read).value();
+    if (auto e = read_hotspot_settings(f, Fields(*node.as_table(), file), job, h)) return e;
+    if (!names.insert(h.name).second) {
+      return BatchError{kExitBadInput,
+                        place(file, h.line, "name") + ": hotspot '" + h.name + "' is named twice"};
     }
-    job.hotspots.push_back(std::move(h).value());
+    job.hotspots.push_back(std::move(h));
   }
   return std::nullopt;
 }
@@ -401,13 +306,16 @@ Outcome<Job> read_job(const std::filesystem::path& path, const sncurve::Catalogu
   const auto root = parse_job_file(path, file, job.inputs);
   if (!root) return textio::fail(root.error());
   const Fields f(*root, file);
-  if (auto e = f.unknown_key(
-          {"title", "design_life", "dff", "load_cases", "unit", "blocks", "hotspot"}, "the job")) {
+  if (auto e =
+          f.unknown_key({"title", "design_life", "dff", "load_cases", "unit", "blocks", "ends",
+                         "residue", "damage", "mean_stress", "static_stress", "outputs", "hotspot"},
+                        "the job")) {
     return textio::fail(*e);
   }
   job.path = path;
   job.file_name = path.filename().string();
   if (auto e = read_settings(f, job, warnings)) return textio::fail(*e);
+  if (auto e = read_job_options(f, job)) return textio::fail(*e);
   if (auto e = read_job_cases(f, file, job, warnings)) return textio::fail(*e);
   if (auto e = read_hotspots(f, file, catalogue, job, warnings)) return textio::fail(*e);
   return job;

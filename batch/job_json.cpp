@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "batch/job_options_json.hpp"
 #include "damage/damage.hpp"
 #include "sncurve/record.hpp"
 
@@ -56,13 +57,11 @@ Json hotspots_json(const Job& job) {
   Json hotspots = Json::array();
   for (const Hotspot& h : job.hotspots) {
     Json column = h.column.number > 0 ? Json(h.column.number) : Json(h.column.name);
-    hotspots.push_back({{"name", h.name},
-                        {"column", column},
-                        {"curve", curve_json(h.curve)},
-                        {"scf", h.scf},
-                        {"thickness", h.thickness},
-                        {"dff", h.dff},
-                        {"blocks", h.blocks}});
+    Json j = {{"name", h.name},    {"column", column},         {"curve", curve_json(h.curve)},
+              {"scf", h.scf},      {"thickness", h.thickness}, {"dff", h.dff},
+              {"blocks", h.blocks}};
+    add_settings(j, h.settings);
+    hotspots.push_back(std::move(j));
   }
   return hotspots;
 }
@@ -74,9 +73,41 @@ std::optional<double> fixed_parameter(const Json& curve, std::size_t i) {
   return fixed.at(i - 1).get<double>();
 }
 
+// The working record of a curve's json: the codes, the segments written at
+// segStart 9, three values each, and the fixed parameters after them, so
+// that the segments give the lives the job's record gives.
+Outcome<sncurve::Record> curve_record(const Json& curve) {
+  const Json& segments = curve.at("segments");
+  const Json& fixed = curve.at("fixed_parameters");
+  constexpr std::size_t kPerSegment = 3;
+  const std::size_t fix_start = sncurve::kSegStart + kPerSegment * segments.size();
+  if (fix_start - 1 + fixed.size() > sncurve::kRecordSize) {
+    return bad_input("the curve '" + curve.at("label").get<std::string>() +
+                     "' of the shard folders' job does not fit a record");
+  }
+  sncurve::Record r{};
+  r[0] = curve.at("standard_code").get<int>();
+  r[1] = curve.at("class_code").get<int>();
+  r[2] = curve.at("environment_code").get<int>();
+  r[3] = static_cast<double>(segments.size());
+  r[4] = static_cast<double>(kPerSegment);
+  r[5] = static_cast<double>(fixed.size());
+  r[6] = sncurve::kSegStart;
+  r[7] = static_cast<double>(fix_start);
+  std::size_t i = sncurve::kSegStart - 1;
+  for (const Json& s : segments) {
+    r[i++] = s.at("log_a").get<double>();
+    r[i++] = s.at("m").get<double>();
+    r[i++] = s.at("n_break").get<double>();
+  }
+  for (const Json& value : fixed)
+    r[i++] = value.get<double>();
+  return r;
+}
+
 // The hotspot as the damage takes it: the SCF, thickness and thickness
 // factor used, from the values as read and the curve's parameters.
-HotspotView hotspot_view(const Json& h) {
+Outcome<HotspotView> hotspot_view(const Json& h) {
   const Json& curve = h.at("curve");
   const damage::CurveOpt as_read{h.at("thickness").get<double>(), h.at("scf").get<double>()};
   HotspotView v;
@@ -93,6 +124,12 @@ HotspotView hotspot_view(const Json& h) {
     v.thickness = used->thickness;
     v.thickness_factor = used->factor;
   }
+  auto settings = settings_of(h);
+  if (!settings) return textio::fail(settings.error());
+  v.settings = *settings;
+  auto record = curve_record(curve);
+  if (!record) return textio::fail(record.error());
+  v.curve_record = *record;
   return v;
 }
 
@@ -107,6 +144,9 @@ Json job_json(const Job& job) {
   j["unit"] = job.unit;
   j["force_unit_factor"] = job.force_unit_factor;
   j["blocks"] = job.blocks;
+  add_conventions(j, job.conventions);
+  add_settings(j, job.settings);
+  j["outputs"] = outputs_json(job.outputs);
   j["load_cases"] = job.load_case_table;
   j["weight"] = std::string(weight_column(job.weight_kind));
   j["load_case_table"] = load_cases_json(job);
@@ -129,8 +169,17 @@ Outcome<JobView> view_of(const Json& job) {
     if (!weight)
       return bad_input("the job of the shard folders has an unknown weight '" + kind + "'");
     v.weight_kind = *weight;
-    for (const Json& h : job.at("hotspots"))
-      v.hotspots.push_back(hotspot_view(h));
+    auto conventions = conventions_of(job);
+    if (!conventions) return textio::fail(conventions.error());
+    v.conventions = *conventions;
+    auto outputs = outputs_of(job.at("outputs"));
+    if (!outputs) return textio::fail(outputs.error());
+    v.outputs = std::move(outputs).value();
+    for (const Json& h : job.at("hotspots")) {
+      auto hotspot = hotspot_view(h);
+      if (!hotspot) return textio::fail(hotspot.error());
+      v.hotspots.push_back(std::move(hotspot).value());
+    }
     for (const Json& c : job.at("load_case_table")) {
       v.cases.push_back({c.at("name").get<std::string>(), c.at("file").get<std::string>(),
                          c.at(kind).get<double>()});

@@ -54,17 +54,27 @@ class MatrixCounter {
  public:
   explicit MatrixCounter(const MatrixSpec& spec) : spec_(spec) {}
 
-  // Adds a cycle from `from` to `to` counting `count`. False, adding
-  // nothing, when one of its values falls in no bin (see bin_of).
-  [[nodiscard]] bool add(double from, double to, double count);
+  // Adds a cycle from `from` to `to` of range `range` (|to - from|, as the
+  // caller works it out) counting `count`; its mean is (from + to) / 2.
+  // False, adding nothing, when one of its values falls in no bin (see
+  // bin_of).
+  [[nodiscard]] bool add(double from, double to, double range, double count);
 
   // The cells with cycles, by first bin then second bin.
   [[nodiscard]] std::vector<MatrixCell> cells() const;
 
  private:
+  struct Bins {
+    std::int64_t first = 0;
+    std::int64_t second = 0;
+    friend bool operator==(const Bins&, const Bins&) = default;
+  };
+  struct BinsHash {
+    std::size_t operator()(const Bins& bins) const;
+  };
+
   MatrixSpec spec_;
-  std::unordered_map<std::uint64_t, std::size_t> where_;  // packed bins -> index in cells_
-  std::vector<MatrixCell> cells_;
+  std::unordered_map<Bins, double, BinsHash> counts_;
 };
 
 // Adds factor x each cell of `more` into `into`, cell by cell; both are in

@@ -14,32 +14,8 @@
 namespace skaldur::damage {
 namespace {
 
-// TSRange is 1.01 times the range of the series, 1.01 as a float.
-constexpr double kRangeMargin = static_cast<double>(1.01f);
-
 // The four-point rule needs four turning points to count a cycle.
 constexpr int kLeastTurningPoints = 4;
-
-// The number of blocks used for the number asked: rounded half away from zero
-// (NaN as 0, huge values held far above the most), kMostBlocks when outside
-// 1 ... kMostBlocks.
-int blocks_used(double asked) {
-  const int n = sncurve::round_count(asked);
-  return n <= 0 || n > kMostBlocks ? kMostBlocks : n;
-}
-
-// 1.01 * (max - min) over the values that are not NaN; -inf for an empty or
-// all-NaN series. The comparisons are written as selects so that the loop
-// vectorises.
-double series_range(std::span<const float> series) {
-  float lo = std::numeric_limits<float>::infinity();
-  float hi = -lo;
-  for (const float v : series) {
-    lo = v < lo ? v : lo;
-    hi = v > hi ? v : hi;
-  }
-  return kRangeMargin * (static_cast<double>(hi) - static_cast<double>(lo));
-}
 
 // The record from segStart on; empty when segStart lies outside it.
 std::span<const double> segments_of(std::span<const double> sn_curve,
@@ -59,6 +35,17 @@ textio::Result<Assessment, AssessError> failed_call(std::ostringstream& print,
 }
 
 }  // namespace
+
+Assessment nothing_counted(const BlockRequest& blocks) {
+  Assessment out;
+  out.n_blocks = static_cast<double>(blocks.blocks);
+  return out;
+}
+
+int blocks_used(double asked) {
+  const int n = sncurve::round_count(asked);
+  return n <= 0 || n > kMostBlocks ? kMostBlocks : n;
+}
 
 std::string_view describe(AssessFailure kind) {
   switch (kind) {
@@ -82,32 +69,48 @@ textio::Result<Assessment, AssessError> assess(std::span<const float> series, st
                                                const BlockRequest& blocks) {
   const double force_unit_factor = blocks.force_unit_factor;
   const int n_blocks = blocks_used(static_cast<double>(blocks.blocks));
-  const double scf = effective_scf(curve_opt);
   assert(work.size() >= work_size(series.size()));
 
-  Assessment out;
-  out.n_blocks = static_cast<double>(blocks.blocks);
   const double ts_range = series_range(series);
-  if (!(ts_range > 0.0)) return out;  // no swing: nothing to count
+  if (!(ts_range > 0.0)) return nothing_counted(blocks);
 
   const int n_turn_pts = cycles::TSEXTRM(series, work);
 
-  const double bloc_len = ts_range / n_blocks;
-  std::array<double, kMostBlocks> cyc_count{};
-  int n_cycles = 0;
+  BlockTally tally;
+  tally.n_blocks = n_blocks;
+  tally.bloc_len = ts_range / n_blocks;
+  tally.ts_range = ts_range;
   std::ostringstream print;
-  if (cycles::TSRAIN2(work.first(static_cast<std::size_t>(n_turn_pts)), n_blocks, bloc_len,
-                      cyc_count, n_cycles, print) != 0) {
+  int n_cycles = 0;
+  if (cycles::TSRAIN2(work.first(static_cast<std::size_t>(n_turn_pts)), n_blocks, tally.bloc_len,
+                      tally.cyc_count, n_cycles, print) != 0) {
     return failed_call(print, "TSRAIN2",
                        n_turn_pts < kLeastTurningPoints ? AssessFailure::too_short
                                                         : AssessFailure::range_beyond_blocks);
   }
+  tally.n_cycles = n_cycles;
 
+  auto out = assess_blocks(tally, sn_curve, curve_opt, force_unit_factor);
+  if (out) {
+    const std::vector<float>& hist = out.value().hist;
+    std::copy(hist.begin(), hist.end(), work.begin());
+  }
+  return out;
+}
+
+textio::Result<Assessment, AssessError> assess_blocks(const BlockTally& tally,
+                                                      std::span<const double> sn_curve,
+                                                      const CurveOpt& curve_opt,
+                                                      double force_unit_factor) {
   const sncurve::RecordView record(sn_curve);
   const int n_sn_lin = record.n_sn_lin();
   const int n_par_per_lin = record.n_par_per_lin();
   const std::span<const double> segments = segments_of(sn_curve, record);
+  const double scf = effective_scf(curve_opt);
+  const int n_blocks = tally.n_blocks;
+  const double bloc_len = tally.bloc_len;
 
+  std::ostringstream print;
   const std::optional<double> thick_fac = DMG02A(sn_curve, curve_opt, print);
   if (!thick_fac) return failed_call(print, "DMG02A", AssessFailure::no_thickness_factor);
 
@@ -115,20 +118,19 @@ textio::Result<Assessment, AssessError> assess(std::span<const float> series, st
   for (int k = 1; k <= n_blocks; ++k) {
     const double block_range = (static_cast<double>(k - 1) * bloc_len + 0.5 * bloc_len) *
                                *thick_fac * force_unit_factor * scf;
-    damage += cyc_count[static_cast<std::size_t>(k - 1)] *
+    damage += tally.cyc_count[static_cast<std::size_t>(k - 1)] *
               cyc2fail(block_range, segments, n_par_per_lin, n_sn_lin);
   }
 
+  Assessment out;
   out.damage = damage;
-  out.n_cycles = n_cycles;
-  out.ts_range = ts_range;
+  out.n_cycles = tally.n_cycles;
+  out.ts_range = tally.ts_range;
   out.n_blocks = n_blocks;
   out.bloc_len = bloc_len;
   out.hist.resize(static_cast<std::size_t>(n_blocks));
-  for (std::size_t k = 0; k < out.hist.size(); ++k) {
-    out.hist[k] = static_cast<float>(cyc_count[k]);
-    work[k] = out.hist[k];
-  }
+  for (std::size_t k = 0; k < out.hist.size(); ++k)
+    out.hist[k] = static_cast<float>(tally.cyc_count[k]);
   return out;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -78,6 +80,44 @@ struct AssessError {
                                                              std::span<const double> sn_curve,
                                                              const CurveOpt& curve_opt,
                                                              const BlockRequest& blocks);
+
+// The number of blocks used for the number asked: rounded half away from
+// zero (NaN as 0), kMostBlocks when outside 1 ... kMostBlocks.
+[[nodiscard]] int blocks_used(double asked);
+
+// 1.01 * (max - min) over the values that are not NaN (1.01 as a float); -inf
+// for an empty or all-NaN series. The comparisons are written as selects so
+// that the loop vectorises.
+template <class T>
+[[nodiscard]] double series_range(std::span<const T> series) {
+  T lo = std::numeric_limits<T>::infinity();
+  T hi = -lo;
+  for (const T v : series) {
+    lo = v < lo ? v : lo;
+    hi = v > hi ? v : hi;
+  }
+  return static_cast<double>(1.01f) * (static_cast<double>(hi) - static_cast<double>(lo));
+}
+
+// The assessment of a series without a swing: nothing counted, the blocks
+// as asked.
+[[nodiscard]] Assessment nothing_counted(const BlockRequest& blocks);
+
+// The cycles of a series counted into blocks, before the damage.
+struct BlockTally {
+  std::array<double, kMostBlocks> cyc_count{};  // blocks 1 ... n_blocks at 0 ... n_blocks - 1
+  int n_blocks = kMostBlocks;
+  double bloc_len = 0.0;  // series unit
+  double ts_range = 0.0;  // series unit
+  double n_cycles = 0.0;
+};
+
+// The damage of the tally, every block at its midpoint as DMG02 takes it,
+// and the assessment that reports it; fails only when the curve gives no
+// thickness factor.
+[[nodiscard]] textio::Result<Assessment, AssessError> assess_blocks(
+    const BlockTally& tally, std::span<const double> sn_curve, const CurveOpt& curve_opt,
+    double force_unit_factor);
 
 // Seconds in the year the damage is scaled to: 365 days.
 inline constexpr std::int64_t kSecondsPerYear = 31'536'000;

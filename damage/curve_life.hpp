@@ -10,26 +10,44 @@ namespace skaldur::damage {
 class CurveLife {
  public:
   // From an SN-curve record (see sncurve/record.hpp), the segments that
-  // cyc2fail would try.
+  // cyc2fail would try: from segStart on, nParPerLin apart, at most nSNlin
+  // of them (only the first when nParPerLin is below 1), up to the first
+  // that does not fit in the record.
   explicit CurveLife(std::span<const double> sn_curve);
 
   // The damage 1 / N of one cycle of range s (MPa): equal to cyc2fail(s, ...)
   // on the same record, to the last bit.
   [[nodiscard]] double damage(double s) const;
 
-  // The range S that gives `damage_per_cycle` (above 0) in one cycle: the
-  // inverse of damage(). The segments are solved from the high-stress end;
-  // a solution that falls in a gap at a break (segments that do not meet)
-  // gives the break range, and one below the last segment extends that
-  // segment. 0 for a damage not above 0.
+  // The range S that gives `damage_per_cycle` = d (above 0) in one cycle: the
+  // inverse of damage(). The segments are solved from the high-stress end,
+  // each with a slope (m above 0) for S = (A d)^(1/m); the first one that
+  // takes its S gives it:
+  //
+  //   log S
+  //     ^
+  //     |`.   segment 1: S above Sb1
+  //     |  `.
+  //  Sb1+----*=====*     a life 1 / d between the two ends at Sb1 (a gap:
+  //     |           `.   the segments do not meet) gives Sb1
+  //     |             `.   segment 2
+  //  Sb2+ . . . . . . . `.
+  //     |                 `.   below a cut-off the last segment is
+  //     |                   `.  extended: damage(S) is 0 there
+  //     +-----------------------> log N = log (1 / d)
+  //
+  // 0 for a damage not above 0, NaN for NaN and for a curve without a
+  // segment that has a slope.
   [[nodiscard]] double equivalent_range(double damage_per_cycle) const;
 
  private:
   struct Segment {
-    double a = 0.0;       // 10^LogA
+    double a = 0.0;  // 10^LogA
     double m = 0.0;
-    double n_break = 0.0;
-    double s_break = 0.0;  // the range below which the segment gives way; 0 without one
+    // The segment takes the ranges s > s_break: 0 when it has no nBreak,
+    // (nBreak / A)^(-1 / m) when it has; with m = 0, 0 when A < nBreak and
+    // infinity (it takes no range) otherwise.
+    double s_break = 0.0;
   };
   std::vector<Segment> segments_;
 };

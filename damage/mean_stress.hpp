@@ -21,8 +21,8 @@ enum class MeanStressMethod { none, dnv, goodman };
 
 struct MeanStress {
   MeanStressMethod method = MeanStressMethod::none;
-  double p = 0.6;           // dnv: 0 ... 1
-  double ultimate = 0.0;    // goodman: the ultimate strength (MPa), above 0
+  double p = 0.6;         // dnv: 0 ... 1
+  double ultimate = 0.0;  // goodman: the ultimate strength (MPa), above 0
 
   friend bool operator==(const MeanStress&, const MeanStress&) = default;
 };

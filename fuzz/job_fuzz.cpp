@@ -90,6 +90,37 @@ void check_hotspots(const batch::Job& job, const sncurve::Catalogue& catalogue) 
   }
 }
 
+bool positive(double x) {
+  return std::isfinite(x) && x > 0.0;
+}
+
+// The options as the reader takes them: every number in its range, and
+// mean-stress correction only where the damage is exact.
+void check_options(const batch::Job& job) {
+  for (const batch::Hotspot& h : job.hotspots) {
+    const batch::DamageSettings& s = h.settings;
+    check(std::isfinite(s.static_stress), "a static stress that is not finite");
+    check(s.mean_stress.method == damage::MeanStressMethod::none ||
+              s.method == damage::DamageMethod::exact,
+          "mean-stress correction with block damage");
+    check(s.mean_stress.p >= 0.0 && s.mean_stress.p <= 1.0, "a dnv p outside 0 ... 1");
+    check(s.mean_stress.method != damage::MeanStressMethod::goodman ||
+              positive(s.mean_stress.ultimate),
+          "a goodman ultimate strength not above 0");
+  }
+  const batch::OutputRequest& o = job.outputs;
+  check(!o.matrix || (positive(o.matrix->first_bin) && positive(o.matrix->second_bin)),
+        "a matrix bin not above 0");
+  if (o.del) {
+    check(!o.del->m.empty() && std::all_of(o.del->m.begin(), o.del->m.end(), positive),
+          "DEL exponents empty or not above 0");
+    check(positive(o.del->f_eq) && (!o.del->n_eq || positive(*o.del->n_eq)),
+          "a DEL f_eq or n_eq not above 0");
+  }
+  check(!o.equivalent_range || positive(*o.equivalent_range),
+        "an equivalent-range N_eq not above 0");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -123,5 +154,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   check_cases(*job);
   check_hotspots(*job, catalogue);
+  check_options(*job);
   return 0;
 }
