@@ -30,3 +30,29 @@ for f in summary.csv damage.csv histograms.csv summary.json; do
   cmp "$out/$f" "$OUT/$f"
   cmp "$out/$f" "$work/x/$f"
 done
+
+# The job asking for a matrix, DELs and the equivalent range, with the ends
+# kept, the residue repeated and exact damage: two workers, and three shards
+# merged, give the unsharded run's files byte for byte, the new ones too.
+cycles=$work/batch/cycles.toml
+{
+  printf 'ends = "keep"\nresidue = "repeated"\ndamage = "exact"\n'
+  cat "$JOB"
+  printf '\n[outputs]\nmatrix = { kind = "range-mean", range_bin = 5.0, mean_bin = 10.0 }\n'
+  printf 'del = { m = [3, 4, 5], f_eq = 1.0 }\nequivalent_range = {}\n'
+} >"$cycles"
+c=$work/batch/cycles.out
+"$SKALDUR_BATCH_EXE" run "$cycles" --quiet --jobs 1
+"$SKALDUR_BATCH_EXE" run "$cycles" --quiet --jobs 2 --out "$work/c2"
+seq 1 3 | xargs -P 2 -I{} "$SKALDUR_BATCH_EXE" run "$cycles" --shard {}/3 --jobs 1 --quiet --out "$work/c/shard-{}"
+"$SKALDUR_BATCH_EXE" merge "$work"/c/shard-* --out "$work/c" >/dev/null
+for f in summary.csv damage.csv histograms.csv matrix.csv del.csv summary.json; do
+  cmp "$c/$f" "$work/c2/$f"
+  cmp "$c/$f" "$work/c/$f"
+done
+head -1 "$c/summary.csv" | grep -q ',governing_share,equivalent_range$'
+[ "$(wc -l <"$c/del.csv")" -eq $((1 + 4 * 7 * 3)) ]
+# Each hotspot's year rows hold as many cycles as its load cases' rows (half
+# cycles and whole ones add up exactly).
+awk -F, 'NR > 1 { if ($2 == "year") y[$1] += $7; else l[$1] += $7 }
+  END { for (h in l) if (l[h] != y[h] || l[h] == 0) exit 1; if (length(l) != 4) exit 1 }' "$c/matrix.csv"
