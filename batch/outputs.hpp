@@ -18,7 +18,8 @@ namespace skaldur::batch {
 // them, each whole or not at all: a run that fails or is killed leaves every
 // file as it was or complete. Every case must be done. A matrix.csv or
 // del.csv that the job does not ask for is left as it is: the run never
-// removes a file it does not write.
+// removes a file it does not write, and summary.json's job records what
+// was asked.
 [[nodiscard]] std::optional<BatchError> write_outputs(const std::filesystem::path& dir,
                                                       const Json& job, const JobView& view,
                                                       const std::vector<CaseResult>& cases,
