@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "batch/input_files.hpp"
@@ -21,9 +23,10 @@
 //
 // with the histogram's blocks that hold cycles only (BLOCK from 0), the
 // matrix's cells that hold cycles by first bin then second bin, and the DEL
-// sums in the order of the job's exponents; both lists are empty when the
-// job asks for no matrix and no DEL. Format 2 had no matrix and no DEL sums;
-// format 1 held every block, and no status but ok and too_short.
+// sums in the order of the job's exponents ("inf" for one beyond the
+// doubles); both lists are empty when the job asks for no matrix and no
+// DEL. Format 2 had no matrix and no DEL sums; format 1 held every block,
+// and no status but ok and too_short.
 //
 // The readers throw nlohmann::json::exception for a missing key or a value
 // of the wrong type; read_shards turns that into a message.
@@ -34,6 +37,30 @@ constexpr std::string_view kShardFormat = "skaldur-batch shard 3";
 constexpr std::array<std::string_view, 2> kOlderFormats = {"skaldur-batch shard 1",
                                                            "skaldur-batch shard 2"};
 constexpr std::size_t kMostShardBytes = std::size_t{1} << 30;
+
+// The DEL sums: numbers, but "inf" for a sum beyond the doubles (S^m of a
+// large m) and "nan" for one that is not a number, which JSON numbers
+// cannot hold.
+Json sums_json(const std::vector<double>& sums) {
+  Json list = Json::array();
+  for (const double sum : sums)
+    list.push_back(std::isfinite(sum) ? Json(sum) : Json(sum > 0.0 ? "inf" : "nan"));
+  return list;
+}
+
+std::optional<std::string> read_sums(const Json& list, Run& run) {
+  for (const Json& sum : list) {
+    if (!sum.is_string()) {
+      run.del_sums.push_back(sum.get<double>());
+    } else if (sum == "inf" || sum == "nan") {
+      run.del_sums.push_back(sum == "inf" ? std::numeric_limits<double>::infinity()
+                                          : std::numeric_limits<double>::quiet_NaN());
+    } else {
+      return std::string("a DEL sum is not a number");
+    }
+  }
+  return std::nullopt;
+}
 
 Json run_json(const Run& run) {
   Json hist = Json::array();
@@ -50,7 +77,7 @@ Json run_json(const Run& run) {
           {"block_length", run.bloc_len},
           {"hist", hist},
           {"matrix", matrix},
-          {"del", run.del_sums}};
+          {"del", sums_json(run.del_sums)}};
 }
 
 // The matrix's cells into `run`: each holds cycles, and they come by first
@@ -89,7 +116,7 @@ textio::Result<Run, std::string> read_run(const Json& j) {
     run.hist.push_back(block);
   }
   if (auto e = read_matrix(j.at("matrix"), run)) return textio::fail(*e);
-  run.del_sums = j.at("del").get<std::vector<double>>();
+  if (auto e = read_sums(j.at("del"), run)) return textio::fail(*e);
   return run;
 }
 

@@ -251,13 +251,14 @@ void write(const testing::TempDir& dir, int k, int n, std::vector<CaseResult> ca
 }
 
 // Two shards of the two-by-two job, with values whose shortest forms are
-// long, tiny or huge, merge into its matrix and DEL sums exactly, and so
-// into its matrix.csv and del.csv byte for byte.
+// long, tiny or huge and a sum beyond the doubles, merge into its matrix
+// and DEL sums exactly, and so into its matrix.csv and del.csv byte for
+// byte.
 TEST(ShardJson, MatrixAndDelSumsComeBackExactly) {
   TwoByTwo t = two_by_two();
   t.cases[0].runs[0].matrix.push_back({std::int64_t{1} << 52, -(std::int64_t{1} << 52), 0.1 + 0.2});
   t.cases[1].runs[0].del_sums = {1.0 / 3.0, 5e-324};
-  t.cases[1].runs[1].del_sums = {1.7976931348623157e308, 0.0};
+  t.cases[1].runs[1].del_sums = {1.7976931348623157e308, HUGE_VAL};  // S^m beyond the doubles
   testing::TempDir one;
   testing::TempDir two;
   write(one, 1, 2, t.cases, {true, false});
