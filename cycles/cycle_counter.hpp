@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -52,6 +53,46 @@ class TurningPointFinder {
     start_run_ = false;
     v_ = w;
     at_ = index;
+  }
+
+  // push() for every value of `values`, the first at sample index `first`,
+  // with the turning points written to `out` (room for values.size()) and
+  // their number returned. Branch-free: each candidate is stored at the next
+  // free slot and kept only when it qualifies, which on a noisy record is
+  // several times faster than deciding each value by branches.
+  std::size_t scan(std::span<const T> values, std::int64_t first, TurningPoint<T>* out) {
+    std::size_t k = 0;
+    if (!started_ && !values.empty()) {
+      push(values[0], first, [](const TurningPoint<T>&) {});
+      k = 1;
+    }
+    std::size_t count = 0;
+    unsigned below = below_;
+    unsigned above = above_;
+    unsigned start_run = start_run_;
+    const unsigned keep = keep_;
+    T v = v_;
+    std::int64_t at = at_;
+    for (; k < values.size(); ++k) {
+      const T w = values[k];
+      const unsigned up = w > v;
+      const unsigned down = w < v;
+      const unsigned flat = w == v;
+      const unsigned kept_start = keep & start_run & (flat ^ 1U) & static_cast<unsigned>(v == v);
+      out[count] = TurningPoint<T>{v, at};
+      count += (below & down) | (above & up) | kept_start;
+      below = up | (flat & (below | start_run));
+      above = down | (flat & (above | start_run));
+      start_run &= flat;
+      v = w;
+      at = first + static_cast<std::int64_t>(k);
+    }
+    below_ = below != 0;
+    above_ = above != 0;
+    start_run_ = start_run != 0;
+    v_ = v;
+    at_ = at;
+    return count;
   }
 
   // The end of the series: with Ends::keep its last value (or its only run)
@@ -122,15 +163,20 @@ class CycleCounter {
   // The next values of the series; `sink` gets each cycle they close.
   template <class Sink>
   void feed(std::span<const T> chunk, Sink&& sink) {
-    const auto on_point = [&](const TurningPoint<T>& p) {
-      ++turning_points_;
-      stack_.push(p, [&](const Cycle<T>& c) {
-        ++closed_;
-        sink(c);
-      });
-    };
-    for (const T w : chunk)
-      finder_.push(w, next_++, on_point);
+    points_.resize(kPiece);
+    while (!chunk.empty()) {
+      const std::span<const T> piece = chunk.first(std::min(chunk.size(), kPiece));
+      const std::size_t found = finder_.scan(piece, next_, points_.data());
+      next_ += static_cast<std::int64_t>(piece.size());
+      chunk = chunk.subspan(piece.size());
+      turning_points_ += static_cast<std::int64_t>(found);
+      for (std::size_t i = 0; i < found; ++i) {
+        stack_.push(points_[i], [&](const Cycle<T>& c) {
+          ++closed_;
+          sink(c);
+        });
+      }
+    }
   }
 
   // The end of the series: the last turning point and the residue, by the
@@ -180,8 +226,12 @@ class CycleCounter {
     joined.finish(on_point);
   }
 
+  // The values scanned for turning points at a time.
+  static constexpr std::size_t kPiece = 4096;
+
   Conventions conventions_;
   TurningPointFinder<T> finder_;
+  std::vector<TurningPoint<T>> points_;  // of the piece being scanned
   FourPointStack<T> stack_;
   std::int64_t next_ = 0;
   std::int64_t turning_points_ = 0;

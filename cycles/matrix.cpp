@@ -42,6 +42,38 @@ double edge_of(std::int64_t k, double w) {
   return static_cast<double>(k) * w;
 }
 
+namespace {
+
+// The most cells kept in a plain array (2 MB of counts).
+constexpr std::int64_t kMostBoxCells = std::int64_t{1} << 18;
+
+// The bins lo ... hi of values within low ... high, or nothing.
+std::optional<std::pair<std::int64_t, std::int64_t>> bin_span(double low, double high, double w) {
+  const auto lo = bin_of(low, w);
+  const auto hi = bin_of(high, w);
+  if (!lo || !hi || *hi < *lo) return std::nullopt;
+  return std::pair{*lo, *hi};
+}
+
+}  // namespace
+
+MatrixCounter::MatrixCounter(const MatrixSpec& spec, std::optional<ValueBounds> bounds)
+    : spec_(spec) {
+  if (!bounds) return;
+  const bool by_range = spec.kind != MatrixKind::from_to;
+  const auto first = by_range ? bin_span(0.0, bounds->widest, spec.first_bin)
+                              : bin_span(bounds->low, bounds->high, spec.first_bin);
+  const auto second = spec.kind == MatrixKind::range
+                          ? std::optional(std::pair<std::int64_t, std::int64_t>{0, 0})
+                          : bin_span(bounds->low, bounds->high, spec.second_bin);
+  if (!first || !second) return;
+  const std::int64_t n_first = first->second - first->first + 1;
+  const std::int64_t n_second = second->second - second->first + 1;
+  if (n_first > kMostBoxCells || n_second > kMostBoxCells / n_first) return;
+  box_ = {first->first, n_first, second->first, n_second,
+          std::vector<double>(static_cast<std::size_t>(n_first * n_second), 0.0)};
+}
+
 bool MatrixCounter::add(double from, double to, double range, double count) {
   std::optional<std::int64_t> first;
   std::optional<std::int64_t> second = 0;
@@ -57,7 +89,13 @@ bool MatrixCounter::add(double from, double to, double range, double count) {
     case MatrixKind::range: first = bin_of(range, spec_.first_bin); break;
   }
   if (!first || !second) return false;
-  counts_[Bins{*first, *second}] += count;
+  const std::int64_t i = *first - box_.first_low;
+  const std::int64_t j = *second - box_.second_low;
+  if (i >= 0 && i < box_.n_first && j >= 0 && j < box_.n_second) {
+    box_.counts[static_cast<std::size_t>(i * box_.n_second + j)] += count;
+  } else {
+    counts_[Bins{*first, *second}] += count;
+  }
   return true;
 }
 
@@ -70,6 +108,12 @@ std::size_t MatrixCounter::BinsHash::operator()(const Bins& bins) const {
 std::vector<MatrixCell> MatrixCounter::cells() const {
   std::vector<MatrixCell> all;
   all.reserve(counts_.size());
+  for (std::int64_t i = 0; i < box_.n_first; ++i) {
+    for (std::int64_t j = 0; j < box_.n_second; ++j) {
+      const double cycles = box_.counts[static_cast<std::size_t>(i * box_.n_second + j)];
+      if (cycles != 0.0) all.push_back({box_.first_low + i, box_.second_low + j, cycles});
+    }
+  }
   for (const auto& [bins, cycles] : counts_)
     all.push_back({bins.first, bins.second, cycles});
   std::sort(all.begin(), all.end(), before);

@@ -85,18 +85,35 @@ struct AssessError {
 // zero (NaN as 0), kMostBlocks when outside 1 ... kMostBlocks.
 [[nodiscard]] int blocks_used(double asked);
 
-// 1.01 * (max - min) over the values that are not NaN (1.01 as a float); -inf
-// for an empty or all-NaN series. The comparisons are written as selects so
-// that the loop vectorises.
+// The smallest and largest value of a series, NaN values left out: +inf and
+// -inf for an empty or all-NaN series. The comparisons are written as
+// selects so that the loop vectorises.
 template <class T>
-[[nodiscard]] double series_range(std::span<const T> series) {
+struct SeriesBounds {
+  T low;
+  T high;
+};
+template <class T>
+[[nodiscard]] SeriesBounds<T> series_bounds(std::span<const T> series) {
   T lo = std::numeric_limits<T>::infinity();
   T hi = -lo;
   for (const T v : series) {
     lo = v < lo ? v : lo;
     hi = v > hi ? v : hi;
   }
-  return static_cast<double>(1.01f) * (static_cast<double>(hi) - static_cast<double>(lo));
+  return {lo, hi};
+}
+
+// TSRange: 1.01 * (max - min) of the values that are not NaN (1.01 as a
+// float); -inf for an empty or all-NaN series.
+template <class T>
+[[nodiscard]] double series_range(const SeriesBounds<T>& bounds) {
+  return static_cast<double>(1.01f) *
+         (static_cast<double>(bounds.high) - static_cast<double>(bounds.low));
+}
+template <class T>
+[[nodiscard]] double series_range(std::span<const T> series) {
+  return series_range(series_bounds(series));
 }
 
 // The assessment of a series without a swing: nothing counted, the blocks

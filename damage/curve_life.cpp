@@ -26,7 +26,8 @@ CurveLife::CurveLife(std::span<const double> sn_curve) {
     const double m = *record.at(position + 1);
     const double n_break = *record.at(position + 2);
 
-    Segment segment{std::pow(10.0, log_a), m, 0.0};
+    Segment segment{std::pow(10.0, log_a), m, 0.0, 0.0, Power(m)};
+    segment.inverse_a = 1.0 / segment.a;
     // Whatever the segment takes is s > s_break: 0 takes every positive
     // range, infinity none.
     if (n_break <= 0.0) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cmath>
 #include <span>
 #include <vector>
+
+#include "damage/equivalent_load.hpp"
 
 namespace skaldur::damage {
 
@@ -18,6 +21,19 @@ class CurveLife {
   // The damage 1 / N of one cycle of range s (MPa): equal to cyc2fail(s, ...)
   // on the same record, to the last bit.
   [[nodiscard]] double damage(double s) const;
+
+  // The same damage worked out fast for sums over many cycles: s^m / A with
+  // a whole m multiplied out (see Power), within a few units of the last
+  // bit of damage(s). Where s^m or 1 / A leaves the doubles, damage()'s
+  // own form.
+  [[nodiscard]] double cycle_damage(double s) const {
+    for (const Segment& segment : segments_) {
+      if (!(s > segment.s_break)) continue;
+      const double d = segment.power(s) * segment.inverse_a;
+      return std::isfinite(d) ? d : 1.0 / (segment.a * std::pow(s, -segment.m));
+    }
+    return 0.0;
+  }
 
   // The range S that gives `damage_per_cycle` = d (above 0) in one cycle: the
   // inverse of damage(). The segments are solved from the high-stress end,
@@ -48,6 +64,8 @@ class CurveLife {
     // (nBreak / A)^(-1 / m) when it has; with m = 0, 0 when A < nBreak and
     // infinity (it takes no range) otherwise.
     double s_break = 0.0;
+    double inverse_a = 0.0;  // 1 / A
+    Power power{0.0};        // s^m
   };
   std::vector<Segment> segments_;
 };

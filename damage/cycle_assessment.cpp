@@ -34,14 +34,15 @@ constexpr std::int64_t kLeastTurningPoints = 4;
 class CycleSums {
  public:
   CycleSums(const CycleRequest& request, const BlockTally& tally, double to_stress,
-            std::optional<double> thick_fac, std::span<const double> sn_curve)
+            std::optional<double> thick_fac, std::span<const double> sn_curve,
+            const cycles::ValueBounds& stress)
       : request_(request),
         tally_(tally),
         to_stress_(to_stress),
         thick_fac_(thick_fac),
         life_(sn_curve),
         del_(request.del_exponents) {
-    if (request.matrix) matrix_.emplace(*request.matrix);
+    if (request.matrix) matrix_.emplace(*request.matrix, stress);
   }
 
   template <class T>
@@ -60,7 +61,7 @@ class CycleSums {
                                         ? std::optional<double>(range)
                                         : corrected_range(request_.mean_stress, from, to);
     if (!s) return fail(AssessFailure::mean_at_ultimate);
-    exact_damage_ += c.count * life_.damage(*s * *thick_fac_);
+    exact_damage_ += c.count * life_.cycle_damage(*s * *thick_fac_);
   }
 
   [[nodiscard]] const BlockTally& tally() const { return tally_; }
@@ -115,7 +116,8 @@ textio::Result<CycleAssessment, AssessError> assess_cycles(std::span<const T> se
   }
   CycleAssessment out;
   out.del_sums.assign(request.del_exponents.size(), 0.0);
-  const double ts_range = series_range(series);
+  const SeriesBounds<T> bounds = series_bounds(series);
+  const double ts_range = series_range(bounds);
   if (!(ts_range > 0.0)) {
     out.assessment = nothing_counted(blocks);
     return out;
@@ -127,8 +129,13 @@ textio::Result<CycleAssessment, AssessError> assess_cycles(std::span<const T> se
   tally.ts_range = ts_range;
   std::ostringstream ignored;
   const std::optional<double> thick_fac = DMG02A(sn_curve, curve_opt, ignored);
-  CycleSums sums(request, tally, blocks.force_unit_factor * effective_scf(curve_opt), thick_fac,
-                 sn_curve);
+  // Every stress value of a cycle lies within those of the series' extremes.
+  const double to_stress = blocks.force_unit_factor * effective_scf(curve_opt);
+  const cycles::ValueBounds stress{
+      static_cast<double>(bounds.low) * to_stress + request.static_stress,
+      static_cast<double>(bounds.high) * to_stress + request.static_stress,
+      (static_cast<double>(bounds.high) - static_cast<double>(bounds.low)) * to_stress};
+  CycleSums sums(request, tally, to_stress, thick_fac, sn_curve, stress);
 
   cycles::CycleCounter<T> counter(request.conventions);
   const auto add = [&](const cycles::Cycle<T>& c) { sums.add(c); };

@@ -83,5 +83,24 @@ TEST(MatrixCells, AddUpCellByCellAgainstAMapOfSums) {
   }
 }
 
+// Catches cells of the plain array written back at the wrong bins (an
+// offset or row length off by one) and cells outside the bounds lost:
+// counted with and without bounds, every kind gives the same cells.
+TEST(MatrixCounter, TheArrayWithinBoundsCountsAsTheMap) {
+  std::mt19937 gen(9);
+  std::uniform_real_distribution<double> value(-30.0, 50.0);
+  const ValueBounds bounds{-20.0, 40.0, 60.0};  // some values fall outside
+  for (const MatrixKind kind : {MatrixKind::range_mean, MatrixKind::from_to, MatrixKind::range}) {
+    MatrixCounter boxed({kind, 3.0, 7.0}, bounds);
+    MatrixCounter plain({kind, 3.0, 7.0});
+    for (int i = 0; i < 2000; ++i) {
+      const double from = value(gen), to = value(gen);
+      ASSERT_TRUE(boxed.add(from, to, std::fabs(to - from), 0.5 + i % 2));
+      ASSERT_TRUE(plain.add(from, to, std::fabs(to - from), 0.5 + i % 2));
+    }
+    EXPECT_EQ(boxed.cells(), plain.cells());
+  }
+}
+
 }  // namespace
 }  // namespace skaldur::cycles
