@@ -57,41 +57,41 @@ class TurningPointFinder {
 
   // push() for every value of `values`, the first at sample index `first`,
   // with the turning points written to `out` (room for values.size()) and
-  // their number returned. Branch-free: each candidate is stored at the next
-  // free slot and kept only when it qualifies, which on a noisy record is
-  // several times faster than deciding each value by branches.
+  // their number returned. Past the first run branch-free: each candidate is
+  // stored at the next free slot and kept only when it qualifies, which on a
+  // noisy record is several times faster than deciding each value by
+  // branches.
   std::size_t scan(std::span<const T> values, std::int64_t first, TurningPoint<T>* out) {
-    std::size_t k = 0;
-    if (!started_ && !values.empty()) {
-      push(values[0], first, [](const TurningPoint<T>&) {});
-      k = 1;
-    }
     std::size_t count = 0;
+    std::size_t k = 0;
+    // The first run, where the start rules apply, value by value.
+    const auto keep = [&](const TurningPoint<T>& p) { out[count++] = p; };
+    for (; k < values.size() && (!started_ || start_run_); ++k)
+      push(values[k], first + static_cast<std::int64_t>(k), keep);
+    // After it, TSEXTRM's loop; a held value's index is that of the value
+    // before the one that ends its run.
     unsigned below = below_;
     unsigned above = above_;
-    unsigned start_run = start_run_;
-    const unsigned keep = keep_;
     T v = v_;
-    std::int64_t at = at_;
-    for (; k < values.size(); ++k) {
-      const T w = values[k];
+    const std::size_t n = values.size();
+#pragma GCC unroll 4
+    for (std::size_t j = k; j < n; ++j) {
+      const T w = values[j];
       const unsigned up = w > v;
       const unsigned down = w < v;
       const unsigned flat = w == v;
-      const unsigned kept_start = keep & start_run & (flat ^ 1U) & static_cast<unsigned>(v == v);
-      out[count] = TurningPoint<T>{v, at};
-      count += (below & down) | (above & up) | kept_start;
-      below = up | (flat & (below | start_run));
-      above = down | (flat & (above | start_run));
-      start_run &= flat;
+      out[count] = TurningPoint<T>{v, first + static_cast<std::int64_t>(j) - 1};
+      count += (below & down) | (above & up);
+      below = up | (flat & below);
+      above = down | (flat & above);
       v = w;
-      at = first + static_cast<std::int64_t>(k);
     }
-    below_ = below != 0;
-    above_ = above != 0;
-    start_run_ = start_run != 0;
-    v_ = v;
-    at_ = at;
+    if (k < n && !start_run_) {
+      below_ = below != 0;
+      above_ = above != 0;
+      v_ = v;
+      at_ = first + static_cast<std::int64_t>(values.size()) - 1;
+    }
     return count;
   }
 
