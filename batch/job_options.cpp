@@ -115,8 +115,8 @@ Outcome<cycles::MatrixSpec> read_matrix(const Fields& f) {
   auto kind = choice<cycles::MatrixKind>(f, "kind", std::nullopt, cycles::matrix_kind_named,
                                          "\"range-mean\", \"from-to\" or \"range\"");
   if (!kind) return textio::fail(kind.error());
-  cycles::MatrixSpec spec;
-  spec.kind = *kind;
+  cycles::MatrixSpec shape;
+  shape.kind = *kind;
   const std::string of_kind = "outputs.matrix of kind \"" + std::string(name_of(*kind)) + "\"";
   std::optional<BatchError> e;
   switch (*kind) {
@@ -130,14 +130,14 @@ Outcome<cycles::MatrixSpec> read_matrix(const Fields& f) {
   auto first =
       above_zero(f, *kind == cycles::MatrixKind::from_to ? "bin" : "range_bin", std::nullopt);
   if (!first) return textio::fail(first.error());
-  spec.first_bin = *first;
-  if (*kind == cycles::MatrixKind::from_to) spec.second_bin = *first;
+  shape.first_bin = *first;
+  if (*kind == cycles::MatrixKind::from_to) shape.second_bin = *first;
   if (*kind == cycles::MatrixKind::range_mean) {
     auto second = above_zero(f, "mean_bin", std::nullopt);
     if (!second) return textio::fail(second.error());
-    spec.second_bin = *second;
+    shape.second_bin = *second;
   }
-  return spec;
+  return shape;
 }
 
 // `{ m = [3, 4, 5], f_eq = 1.0 }` or `{ m = [3], n_eq = 1e7 }`.
@@ -177,9 +177,9 @@ std::optional<BatchError> read_outputs(const Fields& f, OutputRequest& out) {
   auto matrix = table_at(f, "matrix", "{ kind = \"range\", range_bin = 2.0 }");
   if (!matrix) return matrix.error();
   if (*matrix != nullptr) {
-    auto spec = read_matrix(f.inner(**matrix, "matrix"));
-    if (!spec) return spec.error();
-    out.matrix = *spec;
+    auto shape = read_matrix(f.inner(**matrix, "matrix"));
+    if (!shape) return shape.error();
+    out.matrix = *shape;
   }
   auto del = table_at(f, "del", "{ m = [3, 5], f_eq = 1.0 }");
   if (!del) return del.error();

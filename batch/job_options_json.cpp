@@ -35,16 +35,16 @@ Outcome<damage::MeanStress> mean_stress_of(const Json& j) {
   return m;
 }
 
-Json matrix_json(const cycles::MatrixSpec& spec) {
+Json matrix_json(const cycles::MatrixSpec& shape) {
   Json j;
-  j["kind"] = std::string(name_of(spec.kind));
-  switch (spec.kind) {
+  j["kind"] = std::string(name_of(shape.kind));
+  switch (shape.kind) {
     case cycles::MatrixKind::range_mean:
-      j["range_bin"] = spec.first_bin;
-      j["mean_bin"] = spec.second_bin;
+      j["range_bin"] = shape.first_bin;
+      j["mean_bin"] = shape.second_bin;
       break;
-    case cycles::MatrixKind::from_to: j["bin"] = spec.first_bin; break;
-    case cycles::MatrixKind::range: j["range_bin"] = spec.first_bin; break;
+    case cycles::MatrixKind::from_to: j["bin"] = shape.first_bin; break;
+    case cycles::MatrixKind::range: j["range_bin"] = shape.first_bin; break;
   }
   return j;
 }
@@ -52,19 +52,19 @@ Json matrix_json(const cycles::MatrixSpec& spec) {
 Outcome<cycles::MatrixSpec> matrix_of(const Json& j) {
   auto kind = named_at<cycles::MatrixKind>(j, "kind", cycles::matrix_kind_named);
   if (!kind) return textio::fail(kind.error());
-  cycles::MatrixSpec spec;
-  spec.kind = *kind;
-  switch (spec.kind) {
+  cycles::MatrixSpec shape;
+  shape.kind = *kind;
+  switch (shape.kind) {
     case cycles::MatrixKind::range_mean:
-      spec.first_bin = j.at("range_bin").get<double>();
-      spec.second_bin = j.at("mean_bin").get<double>();
+      shape.first_bin = j.at("range_bin").get<double>();
+      shape.second_bin = j.at("mean_bin").get<double>();
       break;
     case cycles::MatrixKind::from_to:
-      spec.first_bin = spec.second_bin = j.at("bin").get<double>();
+      shape.first_bin = shape.second_bin = j.at("bin").get<double>();
       break;
-    case cycles::MatrixKind::range: spec.first_bin = j.at("range_bin").get<double>(); break;
+    case cycles::MatrixKind::range: shape.first_bin = j.at("range_bin").get<double>(); break;
   }
-  return spec;
+  return shape;
 }
 
 }  // namespace
@@ -118,9 +118,9 @@ Outcome<OutputRequest> outputs_of(const Json& j) {
     return bad_input("the job of the shard folders has outputs that are not a table");
   OutputRequest outputs;
   if (j.contains("matrix")) {
-    auto spec = matrix_of(j.at("matrix"));
-    if (!spec) return textio::fail(spec.error());
-    outputs.matrix = *spec;
+    auto shape = matrix_of(j.at("matrix"));
+    if (!shape) return textio::fail(shape.error());
+    outputs.matrix = *shape;
   }
   if (j.contains("del")) {
     const Json& del = j.at("del");

@@ -22,16 +22,16 @@ std::string_view edge_columns(MatrixKind kind) {
 // One row: the cell's bins as their edges, k * w to (k + 1) * w; a range
 // matrix shows its first bins only.
 void append_cell(std::string& text, std::string_view hotspot, std::string_view load_case,
-                 const MatrixSpec& spec, const MatrixCell& cell, double per_year) {
-  const double first_low = cycles::edge_of(cell.first, spec.first_bin);
-  const double first_high = cycles::edge_of(cell.first + 1, spec.first_bin);
-  if (spec.kind == MatrixKind::range) {
+                 const MatrixSpec& shape, const MatrixCell& cell, double per_year) {
+  const double first_low = cycles::edge_of(cell.first, shape.first_bin);
+  const double first_high = cycles::edge_of(cell.first + 1, shape.first_bin);
+  if (shape.kind == MatrixKind::range) {
     append_row(text, hotspot, load_case, first_low, first_high, cell.cycles, per_year);
     return;
   }
   append_row(text, hotspot, load_case, first_low, first_high,
-             cycles::edge_of(cell.second, spec.second_bin),
-             cycles::edge_of(cell.second + 1, spec.second_bin), cell.cycles, per_year);
+             cycles::edge_of(cell.second, shape.second_bin),
+             cycles::edge_of(cell.second + 1, shape.second_bin), cell.cycles, per_year);
 }
 
 bool before(const MatrixCell& a, const MatrixCell& b) {
@@ -41,7 +41,7 @@ bool before(const MatrixCell& a, const MatrixCell& b) {
 // The year rows: `total` holds the cases' cycles added cell by cell,
 // `per_year` the same cells weighted; a cell missing from `per_year` (every
 // case that holds it weighs 0) has 0 cycles a year.
-void append_year(std::string& text, std::string_view hotspot, const MatrixSpec& spec,
+void append_year(std::string& text, std::string_view hotspot, const MatrixSpec& shape,
                  std::span<const MatrixCell> total, std::span<const MatrixCell> per_year) {
   auto weighted = per_year.begin();
   for (const MatrixCell& cell : total) {
@@ -49,7 +49,7 @@ void append_year(std::string& text, std::string_view hotspot, const MatrixSpec& 
       ++weighted;
     const bool same = weighted != per_year.end() && weighted->first == cell.first &&
                       weighted->second == cell.second;
-    append_cell(text, hotspot, "year", spec, cell, same ? weighted->cycles : 0.0);
+    append_cell(text, hotspot, "year", shape, cell, same ? weighted->cycles : 0.0);
   }
 }
 
@@ -59,9 +59,9 @@ void append_year(std::string& text, std::string_view hotspot, const MatrixSpec& 
 // yearly weight), then the year: every cell of the hotspot's cases, its
 // cycles and yearly cycles summed over the cases in table order.
 std::string matrix_csv(const JobView& view, const std::vector<CaseResult>& cases) {
-  const MatrixSpec spec = view.outputs.matrix.value_or(MatrixSpec{});
+  const MatrixSpec shape = view.outputs.matrix.value_or(MatrixSpec{});
   std::string text = "hotspot,load_case,";
-  text += edge_columns(spec.kind);
+  text += edge_columns(shape.kind);
   text += ",cycles,cycles_per_year\n";
   for (std::size_t h = 0; h < view.hotspots.size(); ++h) {
     const std::string& hotspot = view.hotspots[h].name;
@@ -72,11 +72,11 @@ std::string matrix_csv(const JobView& view, const std::vector<CaseResult>& cases
       const Run& run = cases[c].runs[h];
       const double weight = yearly_weight(view.weight_kind, cv.weight, cases[c].simulation_length);
       for (const MatrixCell& cell : run.matrix)
-        append_cell(text, hotspot, cv.name, spec, cell, cell.cycles * weight);
+        append_cell(text, hotspot, cv.name, shape, cell, cell.cycles * weight);
       cycles::add_cells(total, run.matrix, 1.0);
       cycles::add_cells(per_year, run.matrix, weight);
     }
-    append_year(text, hotspot, spec, total, per_year);
+    append_year(text, hotspot, shape, total, per_year);
   }
   return text;
 }

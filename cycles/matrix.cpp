@@ -57,15 +57,15 @@ std::optional<std::pair<std::int64_t, std::int64_t>> bin_span(double low, double
 
 }  // namespace
 
-MatrixCounter::MatrixCounter(const MatrixSpec& spec, std::optional<ValueBounds> bounds)
-    : spec_(spec) {
+MatrixCounter::MatrixCounter(const MatrixSpec& shape, std::optional<ValueBounds> bounds)
+    : shape_(shape) {
   if (!bounds) return;
-  const bool by_range = spec.kind != MatrixKind::from_to;
-  const auto first = by_range ? bin_span(0.0, bounds->widest, spec.first_bin)
-                              : bin_span(bounds->low, bounds->high, spec.first_bin);
-  const auto second = spec.kind == MatrixKind::range
+  const bool by_range = shape.kind != MatrixKind::from_to;
+  const auto first = by_range ? bin_span(0.0, bounds->widest, shape.first_bin)
+                              : bin_span(bounds->low, bounds->high, shape.first_bin);
+  const auto second = shape.kind == MatrixKind::range
                           ? std::optional(std::pair<std::int64_t, std::int64_t>{0, 0})
-                          : bin_span(bounds->low, bounds->high, spec.second_bin);
+                          : bin_span(bounds->low, bounds->high, shape.second_bin);
   if (!first || !second) return;
   const std::int64_t n_first = first->second - first->first + 1;
   const std::int64_t n_second = second->second - second->first + 1;
@@ -77,16 +77,16 @@ MatrixCounter::MatrixCounter(const MatrixSpec& spec, std::optional<ValueBounds> 
 bool MatrixCounter::add(double from, double to, double range, double count) {
   std::optional<std::int64_t> first;
   std::optional<std::int64_t> second = 0;
-  switch (spec_.kind) {
+  switch (shape_.kind) {
     case MatrixKind::range_mean:
-      first = bin_of(range, spec_.first_bin);
-      second = bin_of(0.5 * (from + to), spec_.second_bin);
+      first = bin_of(range, shape_.first_bin);
+      second = bin_of(0.5 * (from + to), shape_.second_bin);
       break;
     case MatrixKind::from_to:
-      first = bin_of(from, spec_.first_bin);
-      second = bin_of(to, spec_.second_bin);
+      first = bin_of(from, shape_.first_bin);
+      second = bin_of(to, shape_.second_bin);
       break;
-    case MatrixKind::range: first = bin_of(range, spec_.first_bin); break;
+    case MatrixKind::range: first = bin_of(range, shape_.first_bin); break;
   }
   if (!first || !second) return false;
   const std::int64_t i = *first - box_.first_low;

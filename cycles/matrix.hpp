@@ -62,7 +62,7 @@ struct ValueBounds {
 // in a plain array, the others sparse.
 class MatrixCounter {
  public:
-  explicit MatrixCounter(const MatrixSpec& spec, std::optional<ValueBounds> bounds = {});
+  explicit MatrixCounter(const MatrixSpec& shape, std::optional<ValueBounds> bounds = {});
 
   // Adds a cycle from `from` to `to` of range `range` (|to - from|, as the
   // caller works it out) counting `count`; its mean is (from + to) / 2.
@@ -93,7 +93,7 @@ class MatrixCounter {
     std::vector<double> counts;
   };
 
-  MatrixSpec spec_;
+  MatrixSpec shape_;
   Box box_;
   std::unordered_map<Bins, double, BinsHash> counts_;  // cells outside the box
 };
