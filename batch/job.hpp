@@ -81,9 +81,18 @@ struct OutputRequest {
   friend bool operator==(const OutputRequest&, const OutputRequest&) = default;
 };
 
+// A stress component of a hotspot: a column and its factor.
+struct Component {
+  ColumnRef column;
+  double factor = 1.0;
+  std::int64_t line = 0;  // of the job file
+};
+
 struct Hotspot {
   std::string name;
-  ColumnRef column;
+  ColumnRef column;                   // when the hotspot reads one column
+  std::vector<Component> components;  // when it combines several (then `column` is unused)
+  std::string joint;                  // the [[joint]] a point comes from; empty for a [[hotspot]]
   Curve curve;
   double scf = 1.0;
   double thickness = 0.0;

@@ -55,7 +55,9 @@ std::optional<ThicknessFactor> thickness_factor(const ThicknessCurve& curve,
     case sncurve::kNorsok: {
       if (!has_tref || !curve.k || !curve.k_high) break;
       if (t < *curve.tref) t = *curve.tref;
-      const double exponent = effective_scf(curve_opt) > kHighScf ? *curve.k_high : *curve.k;
+      const double deciding =
+          curve_opt.exponent_scf > 0.0 ? curve_opt.exponent_scf : effective_scf(curve_opt);
+      const double exponent = deciding > kHighScf ? *curve.k_high : *curve.k;
       return ThicknessFactor{t, std::pow(t / *curve.tref, exponent)};
     }
     default: break;

@@ -10,9 +10,15 @@ namespace skaldur::damage {
 // thickness not above 1.0E-10 selects the curve's reference thickness; an SCF
 // not above 1.0E-10 counts as 1.0. The limit is the float value of 1.0E-10,
 // 1.000000013351432E-10.
+//
+// `exponent_scf`, when above 0, is the SCF that picks the thickness exponent
+// instead of the effective SCF: for a hot-spot stress combined from
+// components (which carry their own factors), the largest absolute factor
+// of its components times its SCF, the largest SCF acting at the point.
 struct CurveOpt {
   double thickness = 0.0;
   double scf = 1.0;
+  double exponent_scf = 0.0;
 };
 
 // The SCF the computation uses: the answer, or 1.0 when it is not above the
