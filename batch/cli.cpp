@@ -8,6 +8,7 @@
 
 #include "batch/compute.hpp"
 #include "batch/console_table.hpp"
+#include "batch/explain.hpp"
 #include "batch/input_files.hpp"
 #include "batch/outputs.hpp"
 #include "batch/record_fingerprints.hpp"
@@ -25,6 +26,7 @@ struct RunArgs {
   std::string shard;
   bool check = false;
   bool quiet = false;
+  bool explain = false;
 };
 
 struct MergeArgs {
@@ -109,6 +111,7 @@ int run_job(const RunArgs& args, std::ostream& out, std::ostream& err, bool err_
   auto job = read_job(args.job_file, *catalogue, warnings);
   if (!job) return report(err, job.error());
   warn(err, warnings);
+  if (args.explain) write_explanation(out, *job);
 
   std::filesystem::path dir = args.out_dir;
   if (dir.empty()) {
@@ -233,6 +236,9 @@ int batch_main(int argc, const char* const* argv, std::ostream& out, std::ostrea
   run_cmd->add_flag("--check", run.check,
                     "Exit with status 3 when a hotspot fails its design check or a run is not ok");
   run_cmd->add_flag("--quiet", run.quiet, "No table and no progress line");
+  run_cmd->add_flag("--explain", run.explain,
+                    "Before the run, print for each hotspot the stress it takes (columns, "
+                    "factors and SCF) and its curve");
 
   MergeArgs merge;
   CLI::App* merge_cmd =

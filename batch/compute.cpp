@@ -16,6 +16,7 @@
 #include "batch/input_files.hpp"
 #include "damage/assess.hpp"
 #include "damage/cycle_assessment.hpp"
+#include "damage/hot_spot_stress.hpp"
 #include "series/series.hpp"
 #include "textio/fingerprint.hpp"
 #include "textio/line_error.hpp"
@@ -58,27 +59,35 @@ struct ReadHow {
 
 // A load case's record, read for the columns of the job's hotspots.
 struct CaseRecord {
-  series::Record record;          // each column read once
-  std::vector<std::size_t> slot;  // hotspot -> index among the record's columns
+  series::Record record;  // each column read once
+  // hotspot -> the indices of its columns among the record's: one for a
+  // hotspot that reads a column, one per component for the others
+  std::vector<std::vector<std::size_t>> slots;
   std::uint64_t fingerprint = 0;  // of the whole file, when asked for
 };
 
-// The columns of the series file that the job's hotspots read, each once, in
-// the order first named; `slot` gets each hotspot's index among them.
+// The columns of the series file that the job's hotspots and their
+// components read, each once, in the order first named; `slots` gets each
+// hotspot's indices among them.
 Outcome<std::vector<int>> map_columns(const Job& job, const LoadCase& lc,
                                       const series::Layout& layout,
-                                      std::vector<std::size_t>& slot) {
+                                      std::vector<std::vector<std::size_t>>& slots) {
   std::vector<int> columns;
   for (std::size_t h = 0; h < job.hotspots.size(); ++h) {
     const Hotspot& hot = job.hotspots[h];
-    const auto column = column_of(hot.column, layout);
-    if (!column) {
-      return bad_input(place(job.path.string(), hot.column_line, "column") + ": hotspot '" +
-                       hot.name + "': " + lc.path.string() + ": " + column.error() + about(lc));
+    std::vector<Component> read = hot.components;
+    if (read.empty()) read.push_back({hot.column, 1.0, hot.column_line, "column"});
+    slots[h].clear();
+    for (const Component& c : read) {
+      const auto column = column_of(c.column, layout);
+      if (!column) {
+        return bad_input(place(job.path.string(), c.line, c.key) + ": " + subject(hot) + ": " +
+                         lc.path.string() + ": " + column.error() + about(lc));
+      }
+      const auto at = std::find(columns.begin(), columns.end(), *column);
+      slots[h].push_back(static_cast<std::size_t>(at - columns.begin()));
+      if (at == columns.end()) columns.push_back(*column);
     }
-    const auto at = std::find(columns.begin(), columns.end(), *column);
-    slot[h] = static_cast<std::size_t>(at - columns.begin());
-    if (at == columns.end()) columns.push_back(*column);
   }
   return columns;
 }
@@ -92,10 +101,10 @@ Outcome<CaseRecord> read_hotspot_columns(const Job& job, const LoadCase& lc,
   auto opening = series::open_record(lines, {lc.first_time, lc.last_time});
   if (!opening) return bad_input(textio::describe(opening.error(), file) + about(lc));
   CaseRecord read;
-  read.slot.resize(job.hotspots.size());
+  read.slots.resize(job.hotspots.size());
   std::vector<int> columns;
   if (opening->layout().columns > 0) {  // else no line in the window: no column is read
-    auto mapped = map_columns(job, lc, opening->layout(), read.slot);
+    auto mapped = map_columns(job, lc, opening->layout(), read.slots);
     if (!mapped) return textio::fail(mapped.error());
     columns = std::move(mapped).value();
   }
@@ -151,7 +160,7 @@ damage::CycleRequest cycle_request(const Job& job, const Hotspot& hot) {
 // `scratch`) when nothing but its damage is asked, else cycle by cycle.
 textio::Result<damage::CycleAssessment, damage::AssessError> assess_run(
     const Job& job, const Hotspot& hot, std::span<const float> values, std::span<float> scratch) {
-  const damage::CurveOpt curve_opt{hot.thickness, hot.scf};
+  const damage::CurveOpt curve_opt = curve_opt_of(hot);
   const damage::BlockRequest blocks{job.force_unit_factor, hot.blocks};
   const damage::CycleRequest request = cycle_request(job, hot);
   if (!request.damage_only())
@@ -161,35 +170,75 @@ textio::Result<damage::CycleAssessment, damage::AssessError> assess_run(
   return damage::CycleAssessment{std::move(assessed).value(), {}, {}};
 }
 
-// Assesses every hotspot on its column of the case's record, in job order.
-// The last hotspot that reads a column lets the assessment work in the
-// column's own storage; the others work in `work`.
+// The run of an assessment that counted cycles.
+Run run_of(damage::CycleAssessment&& cycles) {
+  Run run;
+  run.matrix = std::move(cycles.matrix);
+  run.del_sums = std::move(cycles.del_sums);
+  const damage::Assessment& a = cycles.assessment;
+  run.damage = a.damage;
+  run.n_cycles = a.n_cycles;
+  run.ts_range = a.ts_range;
+  run.n_blocks = a.n_blocks;
+  run.bloc_len = a.bloc_len;
+  if (a.bloc_len == 0.0) run.status = RunStatus::no_swing;
+  run.hist = blocks_with_cycles(a.hist);
+  return run;
+}
+
+// Where a hotspot's assessment reads its series and works.
+struct SeriesRoom {
+  std::span<const float> values;
+  std::span<float> scratch;
+};
+
+// The series of hotspot `h`. A hotspot with components has the sum of its
+// columns (in `combined`, which the assessment may use up); a hotspot that
+// reads one column has that column, and works in the column's own storage
+// when no later hotspot reads the column (`last_use`), else in `work`.
+SeriesRoom series_of(const Job& job, std::size_t h, CaseRecord& read,
+                     const std::vector<std::size_t>& last_use, std::vector<float>& work,
+                     std::vector<float>& combined) {
+  const auto n = static_cast<std::size_t>(read.record.n_steps);
+  const std::size_t room = damage::work_size(n);
+  const std::vector<std::size_t>& slots = read.slots[h];
+  const std::vector<Component>& components = job.hotspots[h].components;
+  if (!components.empty()) {
+    std::vector<damage::StressTerm<float>> terms;
+    for (std::size_t i = 0; i < components.size(); ++i)
+      terms.push_back(
+          {std::span<const float>(read.record.columns[slots[i]]).first(n), components[i].factor});
+    combined = damage::combine_stress<float>(terms, n);
+    combined.resize(room, 0.0f);
+    return {std::span<const float>(combined).first(n), combined};
+  }
+  std::vector<float>& column = read.record.columns[slots[0]];
+  if (last_use[slots[0]] == h) {
+    column.resize(room, 0.0f);
+    return {std::span<const float>(column).first(n), column};
+  }
+  work.resize(room);
+  return {std::span<const float>(column).first(n), work};
+}
+
+// Assesses every hotspot on its series of the case's record, in job order.
 Outcome<std::vector<Run>> assess_hotspots(const Job& job, const LoadCase& lc, CaseRecord& read,
                                           std::vector<float>& work) {
   const std::size_t n_hot = job.hotspots.size();
   std::vector<std::size_t> last_use(read.record.columns.size());
-  for (std::size_t h = 0; h < n_hot; ++h)
-    last_use[read.slot[h]] = h;
-  const auto n = static_cast<std::size_t>(read.record.n_steps);
-  const std::size_t room = damage::work_size(n);
+  for (std::size_t h = 0; h < n_hot; ++h) {
+    for (const std::size_t slot : read.slots[h])
+      last_use[slot] = h;
+  }
+  std::vector<float> combined;
   std::vector<Run> runs(n_hot);
   for (std::size_t h = 0; h < n_hot; ++h) {
     const Hotspot& hot = job.hotspots[h];
-    std::vector<float>& column = read.record.columns[read.slot[h]];
-    std::span<float> scratch;
-    if (last_use[read.slot[h]] == h) {
-      column.resize(room, 0.0f);
-      scratch = column;
-    } else {
-      work.resize(room);
-      scratch = work;
-    }
-    const std::span<const float> values(column.data(), n);
-    auto assessed = assess_run(job, hot, values, scratch);
-    Run& run = runs[h];
+    const SeriesRoom series = series_of(job, h, read, last_use, work, combined);
+    auto assessed = assess_run(job, hot, series.values, series.scratch);
     if (!assessed) {
       if (assessed.error().kind == damage::AssessFailure::too_short) {
-        run.status = RunStatus::too_short;
+        runs[h].status = RunStatus::too_short;
         continue;
       }
       return textio::fail(BatchError{
@@ -197,17 +246,7 @@ Outcome<std::vector<Run>> assess_hotspots(const Job& job, const LoadCase& lc, Ca
                            ": the damage computation failed: " +
                            std::string(damage::describe(assessed.error().kind)) + about(lc)});
     }
-    damage::CycleAssessment& cycles = assessed.value();
-    run.matrix = std::move(cycles.matrix);
-    run.del_sums = std::move(cycles.del_sums);
-    damage::Assessment& a = cycles.assessment;
-    run.damage = a.damage;
-    run.n_cycles = a.n_cycles;
-    run.ts_range = a.ts_range;
-    run.n_blocks = a.n_blocks;
-    run.bloc_len = a.bloc_len;
-    if (a.bloc_len == 0.0) run.status = RunStatus::no_swing;
-    run.hist = blocks_with_cycles(a.hist);
+    runs[h] = run_of(std::move(assessed).value());
   }
   return runs;
 }

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "batch/input_files.hpp"
+#include "batch/job_components.hpp"
 #include "batch/job_fields.hpp"
 #include "batch/job_options.hpp"
 #include "batch/load_cases.hpp"
@@ -60,25 +61,6 @@ std::optional<BatchError> read_curve_file(const std::filesystem::path& path,
   return std::nullopt;
 }
 
-// The stress column: a number of 2 or more, or a name in the files' header.
-std::optional<BatchError> read_column(const Fields& f, Hotspot& h) {
-  const toml::node* column = f.get("column");
-  if (column == nullptr) return f.error("column", "missing; it is required");
-  h.column_line = line_of(*column);
-  if (column->is_integer()) {
-    const std::int64_t n = column->as_integer()->get();
-    if (n < 2 || n > 1'000'000) {
-      return f.error("column", "a stress column is 2 or more (column 1 is the time)");
-    }
-    h.column.number = static_cast<int>(n);
-  } else if (column->is_string() && !column->as_string()->get().empty()) {
-    h.column.name = column->as_string()->get();
-  } else {
-    return f.error("column", "neither a column number nor a column name");
-  }
-  return std::nullopt;
-}
-
 // The catalogue curve `curve` names by its number or by its name.
 std::optional<BatchError> read_catalogue_curve(const Fields& f, const toml::node& curve,
                                                const sncurve::Catalogue& catalogue, Curve& out) {
@@ -109,8 +91,8 @@ std::optional<BatchError> read_curve(const Fields& f, Job& job, const std::strin
   const toml::node* curve = f.get("curve");
   const toml::node* curve_file = f.get("curve_file");
   if ((curve == nullptr) == (curve_file == nullptr)) {
-    return BatchError{kExitBadInput, place(file, h.line) + ": hotspot '" + h.name +
-                                         "' needs either `curve` or `curve_file`"};
+    return BatchError{kExitBadInput, place(file, h.line) + ": " + subject(h) +
+                                         " needs either `curve` or `curve_file`"};
   }
   if (curve != nullptr) return read_catalogue_curve(f, *curve, catalogue, h.curve);
   auto text = f.text("curve_file", std::nullopt);
@@ -121,53 +103,83 @@ std::optional<BatchError> read_curve(const Fields& f, Job& job, const std::strin
                          h.curve, job.inputs);
 }
 
-// scf, thickness, dff and blocks, the last two by default the job's; a
-// hotspot without dff needs the job's.
+// The hotspot's `scf`, 1.0 when absent.
+Outcome<double> read_scf(const Fields& f, std::vector<std::string>& warnings) {
+  auto scf = f.real("scf", 1.0);
+  if (!scf) return scf;
+  if (*scf <= 0.0) return textio::fail(f.error("scf", "must be above 0"));
+  f.note_tiny_scf(*scf, warnings);
+  return scf;
+}
+
+// thickness, dff and blocks, the last two by default the job's; a hotspot
+// without dff needs the job's.
 std::optional<BatchError> read_factors(const Fields& f, const Job& job, Hotspot& h,
                                        std::vector<std::string>& warnings) {
-  auto scf = f.real("scf", 1.0);
-  if (!scf) return scf.error();
   auto thickness = f.real("thickness", 0.0);
   if (!thickness) return thickness.error();
   if (f.get("dff") == nullptr && !job.dff) {
     return BatchError{kExitBadInput,
-                      place(f.file(), h.line) + ": hotspot '" + h.name +
-                          "' has no dff, nor has the job: the job's `dff` is required"};
+                      place(f.file(), h.line) + ": " + subject(h) +
+                          " has no dff, nor has the job: the job's `dff` is required"};
   }
   auto dff = f.real("dff", job.dff);
   if (!dff) return dff.error();
   auto blocks = f.blocks(job.blocks, warnings);
   if (!blocks) return blocks.error();
-  if (*scf <= 0.0) return f.error("scf", "must be above 0");
   if (*thickness < 0.0) return f.error("thickness", "must not be below 0");
   if (*dff <= 0.0) return f.error("dff", "must be above 0");
-  f.note_tiny_scf(*scf, warnings);
-  h.scf = *scf;
   h.thickness = *thickness;
   h.dff = *dff;
   h.blocks = *blocks;
   return std::nullopt;
 }
 
-Outcome<Hotspot> read_hotspot(const toml::table& table, Job& job, const std::string& file,
+// What a [[hotspot]] and each point of a [[joint]] read alike: the curve,
+// thickness, dff, blocks and the damage settings. `top` is the job's top level.
+std::optional<BatchError> read_common(const Fields& top, const Fields& f, Job& job,
+                                      const sncurve::Catalogue& catalogue, Hotspot& h,
+                                      std::vector<std::string>& warnings) {
+  if (auto e = read_curve(f, job, f.file(), catalogue, h)) return e;
+  if (auto e = read_factors(f, job, h, warnings)) return e;
+  return read_hotspot_settings(top, f, job, h);
+}
+
+Outcome<Hotspot> read_hotspot(const Fields& top, const Fields& f, Job& job,
                               const sncurve::Catalogue& catalogue,
                               std::vector<std::string>& warnings) {
-  const Fields f(table, file);
-  if (auto e = f.unknown_key({"name", "column", "curve", "curve_file", "scf", "thickness", "dff",
-                              "blocks", "damage", "mean_stress", "static_stress"},
-                             "[[hotspot]]")) {
+  if (auto e =
+          f.unknown_key({"name", "column", "components", "curve", "curve_file", "scf", "thickness",
+                         "dff", "blocks", "damage", "mean_stress", "static_stress"},
+                        "[[hotspot]]")) {
     return textio::fail(*e);
   }
   Hotspot h;
-  h.line = line_of(table);
+  h.line = f.line();
   auto name = f.text("name", std::nullopt);
   if (!name) return textio::fail(name.error());
   if (name->empty()) return textio::fail(f.error("name", "empty"));
   h.name = *name;
-  if (auto e = read_column(f, h)) return textio::fail(*e);
-  if (auto e = read_curve(f, job, file, catalogue, h)) return textio::fail(*e);
-  if (auto e = read_factors(f, job, h, warnings)) return textio::fail(*e);
+  if (auto e = read_stress(f, h)) return textio::fail(*e);
+  auto scf = read_scf(f, warnings);
+  if (!scf) return textio::fail(scf.error());
+  h.scf = *scf;
+  if (auto e = read_common(top, f, job, catalogue, h, warnings)) return textio::fail(*e);
   return h;
+}
+
+// The eight points of a [[joint]] table.
+Outcome<std::vector<Hotspot>> read_joint_points(const Fields& top, const Fields& f, Job& job,
+                                                const sncurve::Catalogue& catalogue,
+                                                std::vector<std::string>& warnings) {
+  auto joint = read_joint(f);
+  if (!joint) return textio::fail(joint.error());
+  Hotspot common;
+  common.name = joint->name;
+  common.joint = joint->name;
+  common.line = joint->line;
+  if (auto e = read_common(top, f, job, catalogue, common, warnings)) return textio::fail(*e);
+  return joint_points(*joint, common);
 }
 
 // The job file as a TOML table, or why it cannot be had; the file joins `inputs`.
@@ -249,26 +261,51 @@ std::optional<BatchError> read_job_cases(const Fields& f, const std::string& fil
   return std::nullopt;
 }
 
-// Every [[hotspot]] table, each named once.
+// The tables of `key` ([[hotspot]] or [[joint]]); none when the key is absent.
+Outcome<const toml::array*> tables_of(const Fields& f, std::string_view key) {
+  const toml::node* node = f.get(key);
+  if (node == nullptr) return static_cast<const toml::array*>(nullptr);
+  const toml::array* list = node->as_array();
+  if (list == nullptr || list->empty() || !list->is_array_of_tables()) {
+    return textio::fail(f.error(key, "not [[" + std::string(key) + "]] tables"));
+  }
+  return list;
+}
+
+// Every [[hotspot]] table, then the points of every [[joint]] table, each
+// hotspot named once.
 std::optional<BatchError> read_hotspots(const Fields& f, const std::string& file,
                                         const sncurve::Catalogue& catalogue, Job& job,
                                         std::vector<std::string>& warnings) {
-  const toml::node* hotspots = f.get("hotspot");
-  const toml::array* list = hotspots != nullptr ? hotspots->as_array() : nullptr;
-  if (list == nullptr || list->empty() || !list->is_array_of_tables()) {
-    return f.error("hotspot", "the job needs at least one [[hotspot]] table");
+  auto hotspots = tables_of(f, "hotspot");
+  if (!hotspots) return hotspots.error();
+  auto joints = tables_of(f, "joint");
+  if (!joints) return joints.error();
+  if (*hotspots == nullptr && *joints == nullptr) {
+    return f.error("hotspot", "the job needs at least one [[hotspot]] or [[joint]] table");
   }
   std::set<std::string> names;
-  for (const toml::node& node : *list) {
-    auto read = read_hotspot(*node.as_table(), job, file, catalogue, warnings);
-    if (!read) return read.error();
-    Hotspot h = std::move(read).value();
-    if (auto e = read_hotspot_settings(f, Fields(*node.as_table(), file), job, h)) return e;
+  const auto add = [&](Hotspot h) -> std::optional<BatchError> {
     if (!names.insert(h.name).second) {
       return BatchError{kExitBadInput,
                         place(file, h.line, "name") + ": hotspot '" + h.name + "' is named twice"};
     }
     job.hotspots.push_back(std::move(h));
+    return std::nullopt;
+  };
+  for (std::size_t i = 0; *hotspots != nullptr && i < (*hotspots)->size(); ++i) {
+    const Fields table(*(*hotspots)->get(i)->as_table(), file);
+    auto h = read_hotspot(f, table, job, catalogue, warnings);
+    if (!h) return h.error();
+    if (auto e = add(std::move(h).value())) return e;
+  }
+  for (std::size_t i = 0; *joints != nullptr && i < (*joints)->size(); ++i) {
+    const Fields table(*(*joints)->get(i)->as_table(), file);
+    auto points = read_joint_points(f, table, job, catalogue, warnings);
+    if (!points) return points.error();
+    for (Hotspot& h : points.value()) {
+      if (auto e = add(std::move(h))) return e;
+    }
   }
   return std::nullopt;
 }
@@ -280,6 +317,17 @@ std::string place(std::string_view file, std::int64_t line, std::string_view fie
   if (line > 0) text += ", line " + std::to_string(line);
   if (!field.empty()) text += ", field '" + std::string(field) + "'";
   return text;
+}
+
+std::string subject(const Hotspot& h) {
+  return h.joint.empty() ? "hotspot '" + h.name + "'" : "joint '" + h.joint + "'";
+}
+
+damage::CurveOpt curve_opt_of(const Hotspot& h) {
+  damage::CurveOpt opt{h.thickness, h.scf, 0.0};
+  for (const Component& c : h.components)
+    opt.exponent_scf = std::max(opt.exponent_scf, std::fabs(c.factor) * damage::effective_scf(opt));
+  return opt;
 }
 
 std::string_view weight_column(WeightKind kind) {
@@ -306,10 +354,10 @@ Outcome<Job> read_job(const std::filesystem::path& path, const sncurve::Catalogu
   const auto root = parse_job_file(path, file, job.inputs);
   if (!root) return textio::fail(root.error());
   const Fields f(*root, file);
-  if (auto e =
-          f.unknown_key({"title", "design_life", "dff", "load_cases", "unit", "blocks", "ends",
-                         "residue", "damage", "mean_stress", "static_stress", "outputs", "hotspot"},
-                        "the job")) {
+  if (auto e = f.unknown_key(
+          {"title", "design_life", "dff", "load_cases", "unit", "blocks", "ends", "residue",
+           "damage", "mean_stress", "static_stress", "outputs", "hotspot", "joint"},
+          "the job")) {
     return textio::fail(*e);
   }
   job.path = path;

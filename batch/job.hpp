@@ -12,6 +12,7 @@
 #include "cycles/matrix.hpp"
 #include "damage/assess.hpp"
 #include "damage/cycle_assessment.hpp"
+#include "damage/damage.hpp"
 #include "damage/mean_stress.hpp"
 #include "files/unit_table.hpp"
 #include "sncurve/catalogue.hpp"
@@ -86,6 +87,7 @@ struct Component {
   ColumnRef column;
   double factor = 1.0;
   std::int64_t line = 0;  // of the job file
+  std::string key;        // as messages name it: "components[2].column", or a joint's "axial"
 };
 
 struct Hotspot {
@@ -102,6 +104,15 @@ struct Hotspot {
   std::int64_t line = 0;         // of the job file
   std::int64_t column_line = 0;  // of its column
 };
+
+// Whom a message about the hotspot names: "hotspot 'NAME'", or "joint
+// 'JOINT'" for a point of a joint.
+[[nodiscard]] std::string subject(const Hotspot& h);
+
+// The thickness and SCF the damage of the hotspot takes. For a hotspot with
+// components, the largest absolute factor times the effective SCF picks the
+// thickness exponent; a hotspot that reads one column leaves that to its SCF.
+[[nodiscard]] damage::CurveOpt curve_opt_of(const Hotspot& h);
 
 // A file the job reads besides the records (the job file, the load-case
 // table, each curve file): its name as messages show it, its identity on disk

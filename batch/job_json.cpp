@@ -53,16 +53,41 @@ Json load_cases_json(const Job& job) {
   return cases;
 }
 
+Json column_json(const ColumnRef& column) {
+  return column.number > 0 ? Json(column.number) : Json(column.name);
+}
+
+// The hotspot as read: its "column", or its "components" and the "joint" a
+// point comes from, and "thickness_exponent_scf", the SCF that picks the
+// thickness exponent.
+Json hotspot_json(const Hotspot& h) {
+  Json j;
+  j["name"] = h.name;
+  if (h.components.empty()) {
+    j["column"] = column_json(h.column);
+  } else {
+    Json components = Json::array();
+    for (const Component& c : h.components)
+      components.push_back({{"column", column_json(c.column)}, {"factor", c.factor}});
+    j["components"] = std::move(components);
+  }
+  if (!h.joint.empty()) j["joint"] = h.joint;
+  j["curve"] = curve_json(h.curve);
+  j["scf"] = h.scf;
+  const damage::CurveOpt opt = curve_opt_of(h);
+  j["thickness_exponent_scf"] =
+      opt.exponent_scf > 0.0 ? opt.exponent_scf : damage::effective_scf(opt);
+  j["thickness"] = h.thickness;
+  j["dff"] = h.dff;
+  j["blocks"] = h.blocks;
+  add_settings(j, h.settings);
+  return j;
+}
+
 Json hotspots_json(const Job& job) {
   Json hotspots = Json::array();
-  for (const Hotspot& h : job.hotspots) {
-    Json column = h.column.number > 0 ? Json(h.column.number) : Json(h.column.name);
-    Json j = {{"name", h.name},    {"column", column},         {"curve", curve_json(h.curve)},
-              {"scf", h.scf},      {"thickness", h.thickness}, {"dff", h.dff},
-              {"blocks", h.blocks}};
-    add_settings(j, h.settings);
-    hotspots.push_back(std::move(j));
-  }
+  for (const Hotspot& h : job.hotspots)
+    hotspots.push_back(hotspot_json(h));
   return hotspots;
 }
 
@@ -109,7 +134,8 @@ Outcome<sncurve::Record> curve_record(const Json& curve) {
 // factor used, from the values as read and the curve's parameters.
 Outcome<HotspotView> hotspot_view(const Json& h) {
   const Json& curve = h.at("curve");
-  const damage::CurveOpt as_read{h.at("thickness").get<double>(), h.at("scf").get<double>()};
+  const damage::CurveOpt as_read{h.at("thickness").get<double>(), h.at("scf").get<double>(),
+                                 h.at("thickness_exponent_scf").get<double>()};
   HotspotView v;
   v.name = h.at("name").get<std::string>();
   v.curve = curve.at("label").get<std::string>();

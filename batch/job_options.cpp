@@ -224,8 +224,8 @@ std::optional<BatchError> read_hotspot_settings(const Fields& job_fields, const 
   if (h.settings.mean_stress.method != damage::MeanStressMethod::none &&
       h.settings.method == damage::DamageMethod::blocks) {
     const Fields& from = f.get("mean_stress") != nullptr ? f : job_fields;
-    return from.error("mean_stress", "hotspot '" + h.name +
-                                         "' runs block damage: mean-stress correction needs "
+    return from.error("mean_stress", subject(h) +
+                                         " runs block damage: mean-stress correction needs "
                                          "damage = \"exact\"");
   }
   return std::nullopt;

@@ -49,13 +49,39 @@ bool names_only_the_folder(const fs::path& job_file) {
     return true;
   }
   if (!inside_the_folder(root.get("load_cases"))) return false;
-  const toml::array* hotspots = root["hotspot"].as_array();
-  if (hotspots == nullptr) return true;
-  for (const toml::node& hotspot : *hotspots) {
-    const toml::table* table = hotspot.as_table();
-    if (table != nullptr && !inside_the_folder(table->get("curve_file"))) return false;
+  for (const char* const key : {"hotspot", "joint"}) {
+    const toml::array* tables = root[key].as_array();
+    if (tables == nullptr) continue;
+    for (const toml::node& node : *tables) {
+      const toml::table* table = node.as_table();
+      if (table != nullptr && !inside_the_folder(table->get("curve_file"))) return false;
+    }
   }
   return true;
+}
+
+bool names_a_column(const batch::ColumnRef& column) {
+  return column.number >= 2 || (column.number == 0 && !column.name.empty());
+}
+
+// A hotspot reads one column or combines finite multiples of several; a
+// point of a joint has an SCF of 1 and two or three components, the axial
+// one first and above 0.
+void check_stress(const batch::Hotspot& h) {
+  if (h.components.empty()) {
+    check(names_a_column(h.column), "a hotspot without a stress column");
+    check(h.joint.empty(), "a point of a joint without components");
+    return;
+  }
+  for (const batch::Component& c : h.components) {
+    check(names_a_column(c.column), "a component without a stress column");
+    check(std::isfinite(c.factor), "a component's factor that is not finite");
+  }
+  if (h.joint.empty()) return;
+  check(h.scf == 1.0 && h.name.starts_with(h.joint + "-"), "a point's name or SCF");
+  check(h.components.size() >= 2 && h.components.size() <= 3 && h.components[0].key == "axial" &&
+            h.components[0].factor > 0.0,
+        "a point's components");
 }
 
 void check_cases(const batch::Job& job) {
@@ -74,8 +100,7 @@ void check_hotspots(const batch::Job& job, const sncurve::Catalogue& catalogue) 
   std::set<std::string> names;
   for (const batch::Hotspot& h : job.hotspots) {
     check(!h.name.empty() && names.insert(h.name).second, "a hotspot unnamed or named twice");
-    check(h.column.number >= 2 || (h.column.number == 0 && !h.column.name.empty()),
-          "a hotspot without a stress column");
+    check_stress(h);
     check(h.scf > 0.0 && h.thickness >= 0.0 && h.dff > 0.0, "a factor out of its range");
     const batch::Curve& curve = h.curve;
     if (curve.number == 0) {

@@ -54,6 +54,41 @@ std::map<std::string, std::string> entries(const TempDir& dir) {
   return all;
 }
 
+// Runs the job `job`, the table and the record, each changed as a row says,
+// and checks what the run ends with, says and leaves.
+void expect_each(const std::vector<BadCase>& cases, std::string_view job) {
+  for (const BadCase& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + ": " + c.to + c.args);
+    TempDir dir;
+    std::map<std::string, std::string> files = {{"job.toml", std::string(job)},
+                                                {"cases.csv", std::string(kTable)},
+                                                {"a.ts", std::string(kSeries)}};
+    std::string& text = files.at(c.file);
+    if (*c.from != '\0') {
+      ASSERT_NE(text.find(c.from), std::string::npos) << c.from;
+      text.replace(text.find(c.from), std::string_view(c.from).size(), c.to);
+    }
+    for (const auto& [name, content] : files)
+      dir.write(name, content);
+    const std::string setup = "cd '" + dir.path().string() + "' && " + c.setup;
+    if (*c.setup != '\0') {
+      ASSERT_EQ(std::system(setup.c_str()), 0);
+    }
+    const auto before = entries(dir);
+    const Outcome o = run_batch(dir, std::string("run job.toml --quiet ") + c.args);
+    EXPECT_EQ(o.status, c.status) << o.err;
+    if (c.status == 1 || c.status == 2) {
+      EXPECT_FALSE(std::filesystem::exists(dir.file("job.out")));
+    }
+    for (const char* part : c.said)
+      EXPECT_NE(o.err.find(part), std::string::npos) << o.err;
+    // Every input stays as it was; a run that fails writes nothing.
+    auto after = entries(dir);
+    if (o.status == 0 || o.status == 3) after.erase("job.out");
+    EXPECT_TRUE(after == before);
+  }
+}
+
 TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
   const char* const j = "job.toml";
   const char* const t = "cases.csv";
@@ -262,37 +297,99 @@ TEST(SkaldurBatch, InputsThatCannotBeUsedStopTheRunNamingThePlace) {
        "mean_stress = { method = \"none\" }",
        0,
        {}},
+      // A hotspot that combines components: each bad one stops the run at its key.
+      {j, "column = \"b\"\n", "", 2, {"job.toml, line 6, field 'column'", "required"}},
+      {j, "\"b\"", "\"b\"\ncomponents = [{ column = 2, factor = 2 }]", 2, {"line 9", "not both"}},
+      {j, "column = \"b\"", "components = []", 2, {"line 8, field 'components'", "empty"}},
+      {j, "column = \"b\"", "components = 3", 2, {"line 8, field 'components'", "list"}},
+      {j, "column = \"b\"", "components = [\"b\"]", 2, {"field 'components[1]'", "not a table"}},
+      {j,
+       "column = \"b\"",
+       "components = [{ column = 2 }]",
+       2,
+       {"'components[1].factor'", "required"}},
+      {j,
+       "column = \"b\"",
+       "components = [{ column = 2, factor = 1 },\n{ column = 3, factor = nan }]",
+       2,
+       {"line 9, field 'components[2].factor'", "finite"}},
+      {j, "column = \"b\"", "components = [{ column = 2, factor = \"2\" }]", 2, {"number"}},
+      {j, "column = \"b\"", "components = [{ factor = 2 }]", 2, {"'components[1].column'"}},
+      {j, "column = \"b\"", "components = [{ column = 1, factor = 2 }]", 2, {"time"}},
+      {j,
+       "column = \"b\"",
+       "components = [{ column = 2, factor = 2, scf = 1 }]",
+       2,
+       {"line 8, field 'components[1].scf'", "unknown"}},
+      {j,
+       "column = \"b\"",
+       "components = [{ column = \"a\", factor = 1 },\n{ column = \"z\", factor = 2 }]",
+       2,
+       {"job.toml, line 9, field 'components[2].column'", "hotspot 'h1'", "a.ts", "'z'"}},
+      {j, "column = \"b\"", "components = [{ column = 4, factor = 1 }]", 2, {"3 columns"}},
+      {j, "column = \"b\"", "components = [{ column = \"a\", factor = -1.5 }]\nscf = 2", 0, {}},
   };
-  for (const BadCase& c : cases) {
-    SCOPED_TRACE(std::string(c.file) + ": " + c.to + c.args);
-    TempDir dir;
-    std::map<std::string, std::string> files = {{"job.toml", std::string(kJob)},
-                                                {"cases.csv", std::string(kTable)},
-                                                {"a.ts", std::string(kSeries)}};
-    std::string& text = files.at(c.file);
-    if (*c.from != '\0') {
-      ASSERT_NE(text.find(c.from), std::string::npos) << c.from;
-      text.replace(text.find(c.from), std::string_view(c.from).size(), c.to);
-    }
-    for (const auto& [name, content] : files)
-      dir.write(name, content);
-    const std::string setup = "cd '" + dir.path().string() + "' && " + c.setup;
-    if (*c.setup != '\0') {
-      ASSERT_EQ(std::system(setup.c_str()), 0);
-    }
-    const auto before = entries(dir);
-    const Outcome o = run_batch(dir, std::string("run job.toml --quiet ") + c.args);
-    EXPECT_EQ(o.status, c.status) << o.err;
-    if (c.status == 1 || c.status == 2) {
-      EXPECT_FALSE(std::filesystem::exists(dir.file("job.out")));
-    }
-    for (const char* part : c.said)
-      EXPECT_NE(o.err.find(part), std::string::npos) << o.err;
-    // Every input stays as it was; a run that fails writes nothing.
-    auto after = entries(dir);
-    if (o.status == 0 || o.status == 3) after.erase("job.out");
-    EXPECT_TRUE(after == before);
-  }
+  expect_each(cases, kJob);
+}
+
+// A job of one joint; each row changes one thing.
+constexpr std::string_view kJointJob =
+    "design_life = 20.0\n"
+    "dff = 2.0\n"
+    "load_cases = \"cases.csv\"\n"
+    "unit = \"MPa\"\n"
+    "\n"
+    "[[joint]]\n"
+    "name = \"K\"\n"
+    "axial = \"a\"\n"
+    "in_plane = \"b\"\n"
+    "out_of_plane = 3\n"
+    "scf = { axial_crown = 2.5, axial_saddle = 3.1, in_plane = 2.2, out_of_plane = 2.8 }\n"
+    "curve = 6\n";
+
+TEST(SkaldurBatch, BadJointsStopTheRunNamingTheKey) {
+  const char* const j = "job.toml";
+  const char* const scf =
+      "scf = { axial_crown = 2.5, axial_saddle = 3.1, in_plane = 2.2, out_of_plane = 2.8 }\n";
+  const std::vector<BadCase> cases = {
+      {j, "", "", 0, {}},
+      {j, "axial_saddle = 3.1, ", "", 2, {"line 11, field 'scf.axial_saddle'", "required"}},
+      {j, "in_plane = 2.2", "in_plane = 0.0", 2, {"line 11, field 'scf.in_plane'", "above 0"}},
+      {j, "out_of_plane = 2.8", "out_of_plane = -2.8", 2, {"'scf.out_of_plane'", "above 0"}},
+      {j, "axial_crown = 2.5", "axial_crown = inf", 2, {"'scf.axial_crown'", "finite"}},
+      {j, "axial_crown = 2.5", "axial_crown = \"2.5\"", 2, {"'scf.axial_crown'", "number"}},
+      {j, "2.8 }", "2.8, brace = 1 }", 2, {"line 11, field 'scf.brace'", "unknown"}},
+      {j, scf, "scf = 2.5\n", 2, {"line 11, field 'scf'", "table"}},
+      {j, scf, "", 2, {"line 6, field 'scf'", "required"}},
+      {j, "in_plane = \"b\"\n", "", 2, {"line 6, field 'in_plane'", "required"}},
+      {j, "out_of_plane = 3", "out_of_plane = 1.5", 2, {"line 10, field 'out_of_plane'"}},
+      {j, "out_of_plane = 3", "out_of_plane = 1", 2, {"line 10, field 'out_of_plane'", "time"}},
+      {j, "curve = 6", "curve = 6\ncolumn = 2", 2, {"line 13, field 'column'", "[[joint]]"}},
+      {j, "name = \"K\"\n", "", 2, {"line 6, field 'name'", "required"}},
+      {j, "curve = 6", "", 2, {"joint 'K' needs either `curve`"}},
+      {j, "dff = 2.0\n", "", 2, {"joint 'K' has no dff"}},
+      {j,
+       "curve = 6",
+       "curve = 6\nmean_stress = { method = \"dnv\", p = 1 }",
+       2,
+       {"line 13, field 'mean_stress'", "joint 'K'", "exact"}},
+      // Columns are looked up in the record.
+      {j, "\"a\"", "\"z\"", 2, {"job.toml, line 8, field 'axial'", "joint 'K'", "a.ts", "'z'"}},
+      {j,
+       "out_of_plane = 3",
+       "out_of_plane = 4",
+       2,
+       {"line 10, field 'out_of_plane'", "joint 'K'"}},
+      // Names are unique across hotspots and points; a job needs one of them.
+      {j,
+       "[[joint]]",
+       "[[hotspot]]\nname = \"K-090\"\ncolumn = 2\ncurve = 6\n\n[[joint]]",
+       2,
+       {"line 11, field 'name'", "'K-090' is named twice"}},
+      {j, "design_life", "hotspot = 3\ndesign_life", 2, {"line 1, field 'hotspot'", "tables"}},
+      {j, "", "", 2, {"field 'hotspot'", "at least one"}, "", "sed -i '6,$d' job.toml"},
+  };
+  expect_each(cases, kJointJob);
 }
 
 }  // namespace

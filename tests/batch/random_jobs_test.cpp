@@ -30,28 +30,13 @@
 namespace skaldur {
 namespace {
 
+using testing::number;
 using testing::Outcome;
+using testing::read_csv;
 using testing::read_file;
 using testing::run_batch;
+using testing::Table;
 using testing::TempDir;
-
-using Table = std::vector<std::vector<std::string>>;
-
-Table read_csv(const std::string& path) {
-  Table rows;
-  std::istringstream in(read_file(path));
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream fields(line + ",");
-    rows.emplace_back();
-    for (std::string field; std::getline(fields, field, ',');)
-      rows.back().push_back(field);
-  }
-  return rows;
-}
-
-double number(const std::string& text) {
-  return std::strtod(text.c_str(), nullptr);
-}
 
 // One generated series file and what the reading of it must give.
 struct Series {
