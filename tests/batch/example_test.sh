@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Generates the example's records into a scratch copy of examples/ and runs
-# its job: every hotspot gets a row, every load case and block its rows, and
-# the run ends with status 0.
+# its job: every hotspot (four of their own and the joint's eight points) gets
+# a row, every load case and block its rows, and the run ends with status 0.
 set -euo pipefail
 src=$1
 work=$2
@@ -10,10 +10,10 @@ cp -r "$src/examples/batch" "$src/examples/class-d-seawater.sn" "$work/"
 "$work/batch/make-records"
 "$SKALDUR_BATCH_EXE" run "$work/batch/job.toml" --quiet
 out=$work/batch/job.out
-[ "$(wc -l <"$out/summary.csv")" -eq 5 ]
-[ "$(wc -l <"$out/damage.csv")" -eq 25 ]
-[ "$(grep -c ',ok$' "$out/damage.csv")" -eq 24 ]
-[ "$(wc -l <"$out/histograms.csv")" -gt 24 ]
+[ "$(wc -l <"$out/summary.csv")" -eq 13 ]
+[ "$(wc -l <"$out/damage.csv")" -eq 73 ]
+[ "$(grep -c ',ok$' "$out/damage.csv")" -eq 72 ]
+[ "$(wc -l <"$out/histograms.csv")" -gt 72 ]
 grep -q '"program": "skaldur-batch"' "$out/summary.json"
 
 # The Slurm scripts, with the array variables Slurm would set given by hand,
@@ -51,8 +51,8 @@ for f in summary.csv damage.csv histograms.csv matrix.csv del.csv summary.json; 
   cmp "$c/$f" "$work/c/$f"
 done
 head -1 "$c/summary.csv" | grep -q ',governing_share,equivalent_range$'
-[ "$(wc -l <"$c/del.csv")" -eq $((1 + 4 * 7 * 3)) ]
+[ "$(wc -l <"$c/del.csv")" -eq $((1 + 12 * 7 * 3)) ]
 # Each hotspot's year rows hold as many cycles as its load cases' rows (half
 # cycles and whole ones add up exactly).
 awk -F, 'NR > 1 { if ($2 == "year") y[$1] += $7; else l[$1] += $7 }
-  END { for (h in l) if (l[h] != y[h] || l[h] == 0) exit 1; if (length(l) != 4) exit 1 }' "$c/matrix.csv"
+  END { for (h in l) if (l[h] != y[h] || l[h] == 0) exit 1; if (length(l) != 12) exit 1 }' "$c/matrix.csv"
