@@ -208,8 +208,8 @@ SeriesRoom series_of(const Job& job, std::size_t h, CaseRecord& read,
     for (std::size_t i = 0; i < components.size(); ++i)
       terms.push_back(
           {std::span<const float>(read.record.columns[slots[i]]).first(n), components[i].factor});
-    combined = damage::combine_stress<float>(terms, n);
-    combined.resize(room, 0.0f);
+    combined.resize(room, 0.0f);  // kept from one hotspot to the next
+    damage::combine_stress<float>(terms, std::span<float>(combined).first(n));
     return {std::span<const float>(combined).first(n), combined};
   }
   std::vector<float>& column = read.record.columns[slots[0]];

@@ -1,22 +1,40 @@
 #include "damage/hot_spot_stress.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cassert>
 #include <cmath>
 
 namespace skaldur::damage {
 
 template <class T>
+void combine_stress(std::span<const StressTerm<T>> terms, std::span<T> out) {
+  // A block at a time, term by term: the sums stay in double, and each inner
+  // loop runs over one array and vectorises.
+  constexpr std::size_t kBlock = 1024;
+  std::array<double, kBlock> sum{};
+  for (std::size_t first = 0; first < out.size(); first += kBlock) {
+    const std::size_t n = std::min(kBlock, out.size() - first);
+    std::fill_n(sum.begin(), n, 0.0);
+    for (const StressTerm<T>& term : terms) {
+      const T* values = term.values.data() + first;
+      for (std::size_t k = 0; k < n; ++k)
+        sum[k] += term.factor * static_cast<double>(values[k]);
+    }
+    for (std::size_t k = 0; k < n; ++k)
+      out[first + k] = static_cast<T>(sum[k]);
+  }
+}
+
+template <class T>
 std::vector<T> combine_stress(std::span<const StressTerm<T>> terms, std::size_t n) {
   std::vector<T> out(n);
-  for (std::size_t k = 0; k < n; ++k) {
-    double sum = 0.0;
-    for (const StressTerm<T>& term : terms)
-      sum += term.factor * static_cast<double>(term.values[k]);
-    out[k] = static_cast<T>(sum);
-  }
+  combine_stress(terms, std::span<T>(out));
   return out;
 }
 
+template void combine_stress<float>(std::span<const StressTerm<float>>, std::span<float>);
+template void combine_stress<double>(std::span<const StressTerm<double>>, std::span<double>);
 template std::vector<float> combine_stress<float>(std::span<const StressTerm<float>>, std::size_t);
 template std::vector<double> combine_stress<double>(std::span<const StressTerm<double>>,
                                                     std::size_t);

@@ -20,6 +20,11 @@ struct StressTerm {
 template <class T>
 [[nodiscard]] std::vector<T> combine_stress(std::span<const StressTerm<T>> terms, std::size_t n);
 
+// The same written into `out` (its out.size() samples), which may be reused
+// from one hotspot to the next.
+template <class T>
+void combine_stress(std::span<const StressTerm<T>> terms, std::span<T> out);
+
 // The SCFs of a brace's joint: the axial SCF at the crown (0 and 180
 // degrees) and at the saddle (90 and 270 degrees), and those of in-plane and
 // out-of-plane bending.
