@@ -1,0 +1,31 @@
+#include "python/conventions.hpp"
+
+#include <cmath>
+
+namespace skaldur::python {
+
+namespace py = pybind11;
+
+cycles::Ends ends_argument(const std::string& name) {
+  const auto ends = cycles::ends_named(name);
+  if (!ends) throw py::value_error("ends must be 'drop' or 'keep', not '" + name + "'");
+  return *ends;
+}
+
+cycles::Conventions conventions_argument(const std::string& ends, const std::string& residue) {
+  const auto kept = cycles::residue_named(residue);
+  if (!kept) throw py::value_error("residue must be 'half' or 'repeated', not '" + residue + "'");
+  return {ends_argument(ends), *kept};
+}
+
+double positive_argument(double value, const char* what, bool zero_allowed) {
+  const bool ok = std::isfinite(value) && (zero_allowed ? value >= 0.0 : value > 0.0);
+  if (!ok) {
+    throw py::value_error(std::string(what) +
+                          (zero_allowed ? " must be 0 or more" : " must be above 0") +
+                          " and finite, not " + py::repr(py::float_(value)).cast<std::string>());
+  }
+  return value;
+}
+
+}  // namespace skaldur::python
