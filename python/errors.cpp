@@ -74,7 +74,8 @@ void raise_assess_error(const damage::AssessError& error) {
 void raise_os_error(int error_number, const std::string& path) {
   py::object type = py::reinterpret_borrow<py::object>(PyExc_OSError);
   py::object error = type(error_number, std::strerror(error_number), text_of(path));
-  PyErr_SetObject(PyExc_OSError, error.ptr());
+  // OSError picks its subclass by the number (FileNotFoundError, ...).
+  PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
   throw py::error_already_set();
 }
 

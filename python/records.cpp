@@ -62,6 +62,16 @@ std::optional<std::string> resolve(const std::vector<ColumnKey>& keys, bool ever
   return std::nullopt;
 }
 
+// The columns asked for when no line lies in the window: each by its number
+// (0 for a name, which no header can resolve) and name, to be empty.
+void no_lines(const std::vector<ColumnKey>& keys, Read& read) {
+  for (const ColumnKey& key : keys) {
+    const int* number = std::get_if<int>(&key);
+    read.columns.push_back(number != nullptr ? *number : 0);
+    read.names.push_back(number != nullptr ? std::string() : std::get<std::string>(key));
+  }
+}
+
 // Opens and reads the record; no Python object is touched (the GIL is free).
 Read read_file(const std::string& path, const std::vector<ColumnKey>& keys, bool every,
                const series::TimeWindow& window) {
@@ -88,6 +98,7 @@ Read read_file(const std::string& path, const std::vector<ColumnKey>& keys, bool
     const auto at = static_cast<std::size_t>(c - 1);
     read.names.push_back(at < layout.names.size() ? layout.names[at] : std::string());
   }
+  if (layout.columns == 0) no_lines(keys, read);
   auto record = series::read_record(lines, std::move(opening).value(), read.columns);
   if (!record) {
     read.refused = record.error();
@@ -143,6 +154,7 @@ PyRecord read_record(py::object path_object, py::object columns, double first_ti
   PyRecord out;
   out.columns = read.columns;
   out.names = read.names;
+  read.record.columns.resize(read.columns.size());  // empty ones when no line was read
   for (std::vector<float>& column : read.record.columns)
     out.data.push_back(array_of(std::move(column)));
   out.steps = read.record.n_steps;
@@ -197,7 +209,8 @@ columns: None for every stress column, or a column or a list of columns, each
 first_time, last_time: the time window in seconds: lines from the first time
     at least first_time up to the first line past last_time, which ends the
     reading.
-Returns a Record with one float32 array per column. Raises OSError when the
+Returns a Record with one float32 array per column (empty ones, and none for
+columns=None, when no line lies in the window). Raises OSError when the
 file cannot be opened, InputError (a ValueError) with file, line and reason
 when a line breaks the record's rules or a column is not there. The GIL is
 released while reading.)");
