@@ -22,6 +22,14 @@ py::array numeric_array(py::handle object, std::string_view what) {
 
 }  // namespace
 
+// The array as a C-contiguous one of dtype T: itself, or a copy.
+template <class T, int Flags = py::array::c_style>
+py::array contiguous(const py::array& array, const std::string& name) {
+  auto out = py::array_t<T, Flags>::ensure(array);
+  if (!out) throw py::type_error(name + " cannot be read as numbers");
+  return out;
+}
+
 py::array series_argument(py::handle object, std::string_view what) {
   const std::string name(what);
   py::array array = numeric_array(object, what);
@@ -31,10 +39,10 @@ py::array series_argument(py::handle object, std::string_view what) {
   }
   const char kind = array.dtype().kind();
   const auto size = array.dtype().itemsize();
-  if (kind == 'f' && size == 4) return py::array_t<float, py::array::c_style>::ensure(array);
-  if (kind == 'f' && size == 8) return py::array_t<double, py::array::c_style>::ensure(array);
+  if (kind == 'f' && size == 4) return contiguous<float>(array, name);
+  if (kind == 'f' && size == 8) return contiguous<double>(array, name);
   if (kind == 'i' || kind == 'u' || kind == 'b')
-    return py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(array);
+    return contiguous<double, py::array::c_style | py::array::forcecast>(array, name);
   throw py::type_error(name + " must hold float32 or float64 values, not " +
                        std::string(py::str(static_cast<py::handle>(array.dtype()))));
 }

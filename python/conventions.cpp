@@ -18,6 +18,19 @@ cycles::Conventions conventions_argument(const std::string& ends, const std::str
   return {ends_argument(ends), *kept};
 }
 
+double number_argument(py::handle value, const char* what) {
+  const bool number = (py::isinstance<py::float_>(value) || py::isinstance<py::int_>(value) ||
+                       py::hasattr(value, "__float__")) &&
+                      !py::isinstance<py::bool_>(value) && !py::isinstance<py::str>(value);
+  if (!number) throw py::type_error(std::string(what) + " must be a number");
+  return py::float_(py::reinterpret_borrow<py::object>(value)).cast<double>();
+}
+
+std::string text_argument(py::handle value, const char* what) {
+  if (!py::isinstance<py::str>(value)) throw py::type_error(std::string(what) + " must be a str");
+  return value.cast<std::string>();
+}
+
 double positive_argument(double value, const char* what, bool zero_allowed) {
   const bool ok = std::isfinite(value) && (zero_allowed ? value >= 0.0 : value > 0.0);
   if (!ok) {

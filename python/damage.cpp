@@ -40,8 +40,8 @@ damage::MeanStress mean_stress_argument(py::handle given) {
   if (!py::isinstance<py::tuple>(given) || py::len(given) != 2)
     throw py::type_error("mean_stress is None, ('dnv', p) or ('goodman', ultimate)");
   const auto pair = py::reinterpret_borrow<py::tuple>(given);
-  const auto name = pair[0].cast<std::string>();
-  const auto value = pair[1].cast<double>();
+  const std::string name = text_argument(pair[0], "the mean-stress method");
+  const double value = number_argument(pair[1], "the mean-stress parameter");
   const auto method = damage::mean_stress_named(name);
   if (!method || *method == damage::MeanStressMethod::none)
     throw py::value_error("mean_stress must be 'dnv' or 'goodman', not '" + name + "'");

@@ -5,6 +5,7 @@
 #include "damage/hot_spot_stress.hpp"
 #include "python/arrays.hpp"
 #include "python/bindings.hpp"
+#include "python/conventions.hpp"
 
 namespace skaldur::python {
 namespace {
@@ -41,7 +42,7 @@ py::array combine(py::handle components) {
     if (!py::isinstance<py::tuple>(pair) || py::len(pair) != 2)
       throw py::type_error("each component is a (series, factor) pair");
     objects.push_back(py::reinterpret_borrow<py::tuple>(pair)[0]);
-    factors.push_back(py::reinterpret_borrow<py::tuple>(pair)[1].cast<double>());
+    factors.push_back(number_argument(py::reinterpret_borrow<py::tuple>(pair)[1], "a factor"));
   }
   if (objects.empty()) throw py::value_error("components holds no component");
   const std::vector<py::array> series = component_series(objects);

@@ -36,7 +36,9 @@ cycles::MatrixSpec matrix_shape(const std::string& kind, std::optional<double> r
 // The values of a cycles table's column as float64.
 py::array_t<double> column(const py::dict& table, const char* key) {
   if (!table.contains(key)) throw py::value_error(std::string("the cycles lack '") + key + "'");
-  return py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(table[key]);
+  auto values = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(table[key]);
+  if (!values) throw py::type_error(std::string("the cycles' '") + key + "' must hold numbers");
+  return values;
 }
 
 // Adds the cycles to the counter as the assessment does: every value x
