@@ -33,7 +33,7 @@ py::dict catalogue() {
   return names;
 }
 
-Curve catalogue_curve(py::handle number_or_name) {
+Curve catalogue_curve(py::object number_or_name) {
   int n = 0;
   if (py::isinstance<py::str>(number_or_name)) {
     const auto found = sncurve::find_curve(builtin(), number_or_name.cast<std::string>());
@@ -59,7 +59,7 @@ Curve catalogue_curve(py::handle number_or_name) {
   return curve;
 }
 
-Curve read_curve_file(py::handle path_object) {
+Curve read_curve_file(py::object path_object) {
   const std::string path = path_argument(path_object, "path");
   Curve curve;
   int error_number = 0;
@@ -93,7 +93,7 @@ std::vector<py::tuple> segments_of(const Curve& curve) {
   return segments;
 }
 
-py::array_t<double> cycles_to_failure(const Curve& curve, py::handle ranges_object,
+py::array_t<double> cycles_to_failure(const Curve& curve, py::object ranges_object,
                                       double thickness, double scf) {
   const damage::CurveOpt curve_opt = curve_options(thickness, scf);
   const double scf_used = damage::effective_scf(curve_opt);

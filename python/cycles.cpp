@@ -13,7 +13,7 @@
 namespace skaldur::python {
 namespace {
 
-py::tuple turning_points(py::handle series_object, const std::string& ends_name) {
+py::tuple turning_points(py::object series_object, const std::string& ends_name) {
   const py::array series = series_argument(series_object, "series");
   const cycles::Ends ends = ends_argument(ends_name);
   return with_values(series, [&](auto values) {
@@ -36,7 +36,7 @@ py::tuple turning_points(py::handle series_object, const std::string& ends_name)
   });
 }
 
-py::dict count(py::handle series_object, const std::string& ends, const std::string& residue) {
+py::dict count(py::object series_object, const std::string& ends, const std::string& residue) {
   const py::array series = series_argument(series_object, "series");
   const cycles::Conventions conventions = conventions_argument(ends, residue);
   return with_values(series, [&](auto values) {
@@ -55,10 +55,10 @@ py::dict count(py::handle series_object, const std::string& ends, const std::str
 // feeding it at once.
 class PyCycleCounter {
  public:
-  PyCycleCounter(const std::string& ends, const std::string& residue, py::handle dtype)
+  PyCycleCounter(const std::string& ends, const std::string& residue, py::object dtype)
       : counter_(made(conventions_argument(ends, residue), dtype)) {}
 
-  void feed(py::handle chunk_object) {
+  void feed(py::object chunk_object) {
     const py::array chunk = series_argument(chunk_object, "chunk");
     const bool single = std::holds_alternative<Single>(counter_);
     if (is_single(chunk) != single) {
@@ -149,7 +149,7 @@ in the series' dtype), 'range' = |to - from| and 'mean' = (from + to) / 2
 
 The cycles are those cycles() counts of the whole series, in the same
 order, however it is split.)")
-      .def(py::init<const std::string&, const std::string&, py::handle>(), py::kw_only(),
+      .def(py::init<const std::string&, const std::string&, py::object>(), py::kw_only(),
            py::arg("ends") = "drop", py::arg("residue") = "half", py::arg("dtype") = "float32",
            "ends, residue: as for cycles(); dtype: float32 or float64, the dtype of every chunk.")
       .def("feed", &PyCycleCounter::feed, py::arg("chunk"),

@@ -83,9 +83,9 @@ AssessArguments assess_arguments(const std::string& unit, double scf, double thi
   return a;
 }
 
-AssessResult assess(py::handle series_object, const Curve& curve, const std::string& unit,
+AssessResult assess(py::object series_object, const Curve& curve, const std::string& unit,
                     double scf, double thickness, int blocks, const std::string& ends,
-                    const std::string& residue, const std::string& method, py::handle mean_stress,
+                    const std::string& residue, const std::string& method, py::object mean_stress,
                     double static_stress) {
   const py::array series = series_argument(series_object, "series");
   const AssessArguments a = assess_arguments(unit, scf, thickness, blocks, ends, residue, method,
@@ -119,7 +119,7 @@ double equivalent_cycles(std::optional<double> n_eq, double f_eq,
          positive_argument(*simulation_length, "simulation_length");
 }
 
-py::array_t<double> damage_equivalent_load(py::handle series_object, std::vector<double> m,
+py::array_t<double> damage_equivalent_load(py::object series_object, std::vector<double> m,
                                            std::optional<double> n_eq, double f_eq,
                                            std::optional<double> simulation_length,
                                            const std::string& ends, const std::string& residue,

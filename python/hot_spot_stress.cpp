@@ -33,7 +33,7 @@ std::vector<T> combined(const std::vector<py::array>& series, const std::vector<
   return damage::combine_stress<T>(terms, static_cast<std::size_t>(series[0].size()));
 }
 
-py::array combine(py::handle components) {
+py::array combine(py::object components) {
   if (!py::isinstance<py::sequence>(components) || py::isinstance<py::str>(components))
     throw py::type_error("components must be a sequence of (series, factor) pairs");
   std::vector<py::handle> objects;
@@ -64,7 +64,7 @@ py::array joint_series(const std::vector<py::array>& series, const damage::Joint
   return out;
 }
 
-py::array joint_points(py::handle axial, py::handle in_plane, py::handle out_of_plane,
+py::array joint_points(py::object axial, py::object in_plane, py::object out_of_plane,
                        double axial_crown, double axial_saddle, double in_plane_scf,
                        double out_of_plane_scf) {
   const std::vector<py::array> series = component_series({axial, in_plane, out_of_plane});

@@ -118,7 +118,7 @@ py::dict cells_table(const std::vector<cycles::MatrixCell>& cells,
   return table;
 }
 
-py::dict matrix(py::handle data, const std::string& kind, std::optional<double> range_bin,
+py::dict matrix(py::object data, const std::string& kind, std::optional<double> range_bin,
                 std::optional<double> mean_bin, std::optional<double> bin, double scale,
                 double static_stress, const std::string& ends, const std::string& residue) {
   const cycles::MatrixSpec shape = matrix_shape(kind, range_bin, mean_bin, bin);
