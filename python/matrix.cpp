@@ -5,6 +5,7 @@
 
 #include "cycles/cycle_counter.hpp"
 #include "cycles/matrix.hpp"
+#include "damage/cycle_assessment.hpp"
 #include "python/arrays.hpp"
 #include "python/bindings.hpp"
 #include "python/conventions.hpp"
@@ -12,9 +13,12 @@
 namespace skaldur::python {
 namespace {
 
+// The kind and bin widths of a matrix, as the assessment takes them.
+using MatrixShape = decltype(damage::CycleRequest::matrix)::value_type;
+
 // The bin widths the kind needs, from the arguments given.
-cycles::MatrixSpec matrix_shape(const std::string& kind, std::optional<double> range_bin,
-                                std::optional<double> mean_bin, std::optional<double> bin) {
+MatrixShape matrix_shape(const std::string& kind, std::optional<double> range_bin,
+                         std::optional<double> mean_bin, std::optional<double> bin) {
   const auto named = cycles::matrix_kind_named(kind);
   if (!named)
     throw py::value_error("kind must be 'range-mean', 'from-to' or 'range', not '" + kind + "'");
@@ -22,7 +26,7 @@ cycles::MatrixSpec matrix_shape(const std::string& kind, std::optional<double> r
     if (!w) throw py::value_error("a " + kind + " matrix needs " + what);
     return positive_argument(*w, what);
   };
-  cycles::MatrixSpec shape;
+  MatrixShape shape;
   shape.kind = *named;
   if (*named == cycles::MatrixKind::from_to) {
     shape.first_bin = shape.second_bin = width(bin, "bin");
@@ -85,8 +89,7 @@ bool add_series(cycles::MatrixCounter& counter, const py::array& series,
   });
 }
 
-py::dict cells_table(const std::vector<cycles::MatrixCell>& cells,
-                     const cycles::MatrixSpec& shape) {
+py::dict cells_table(const std::vector<cycles::MatrixCell>& cells, const MatrixShape& shape) {
   const std::size_t n = cells.size();
   auto first = new_array<std::int64_t>(n);
   auto second = new_array<std::int64_t>(n);
@@ -121,7 +124,7 @@ py::dict cells_table(const std::vector<cycles::MatrixCell>& cells,
 py::dict matrix(py::object data, const std::string& kind, std::optional<double> range_bin,
                 std::optional<double> mean_bin, std::optional<double> bin, double scale,
                 double static_stress, const std::string& ends, const std::string& residue) {
-  const cycles::MatrixSpec shape = matrix_shape(kind, range_bin, mean_bin, bin);
+  const MatrixShape shape = matrix_shape(kind, range_bin, mean_bin, bin);
   const cycles::Conventions conventions = conventions_argument(ends, residue);
   const Scaled scaled{positive_argument(scale, "scale"), static_stress};
   if (!std::isfinite(static_stress)) throw py::value_error("static_stress must be finite");
