@@ -238,6 +238,20 @@ class CycleCounter {
   std::int64_t closed_ = 0;
 };
 
+// Every turning point of a whole series, in order, by the ends convention
+// given: with Ends::drop the points TSEXTRM finds, each with the index of
+// the sample it stands at (a held value at the last sample of its run).
+template <class T>
+[[nodiscard]] std::vector<TurningPoint<T>> find_turning_points(std::span<const T> series,
+                                                               Ends ends) {
+  std::vector<TurningPoint<T>> points(series.size() + 1);
+  TurningPointFinder<T> finder(ends);
+  std::size_t found = finder.scan(series, 0, points.data());
+  finder.finish([&](const TurningPoint<T>& p) { points[found++] = p; });
+  points.resize(found);
+  return points;
+}
+
 // Every cycle of a whole series, in the order counted.
 template <class T>
 [[nodiscard]] std::vector<Cycle<T>> count_cycles(std::span<const T> series,

@@ -127,6 +127,40 @@ TEST(CycleCounter, DefaultsMatchTheDialoguesCountInAnyChunks) {
   }
 }
 
+// Catches points that differ from TSEXTRM's with the ends dropped, an
+// index that does not stand at its value's sample (or at the first sample
+// of a held run), and an end lost or doubled with the ends kept.
+TEST(FindTurningPoints, AreTsextrmsWithTheirSamplesAndTheEndsAsAsked) {
+  std::mt19937 gen(5);
+  std::uniform_int_distribution<int> level(-3, 3);
+  std::uniform_int_distribution<int> length(0, 30);
+  for (int round = 0; round < 1000; ++round) {
+    std::vector<float> series(static_cast<std::size_t>(length(gen)));
+    for (float& v : series)
+      v = static_cast<float>(level(gen));
+    std::vector<float> expected(series.size());
+    expected.resize(static_cast<std::size_t>(TSEXTRM(series, expected)));
+    const auto dropped = find_turning_points<float>(series, Ends::drop);
+    ASSERT_EQ(dropped.size(), expected.size()) << round;
+    std::int64_t before = -1;
+    for (std::size_t i = 0; i < dropped.size(); ++i) {
+      const auto at = static_cast<std::size_t>(dropped[i].index);
+      ASSERT_EQ(dropped[i].value, expected[i]) << round;
+      ASSERT_EQ(series[at], dropped[i].value) << round;
+      ASSERT_TRUE(at + 1 == series.size() || series[at + 1] != series[at]) << round;
+      ASSERT_GT(dropped[i].index, before) << round;
+      before = dropped[i].index;
+    }
+    const auto kept = find_turning_points<float>(series, Ends::keep);
+    if (series.empty()) {
+      ASSERT_TRUE(kept.empty());
+      continue;
+    }
+    ASSERT_EQ(kept.back().index, static_cast<std::int64_t>(series.size()) - 1) << round;
+    ASSERT_EQ(series[static_cast<std::size_t>(kept.front().index)], series.front()) << round;
+  }
+}
+
 // The published damage-equivalent range of 5 sin(2 pi t), t = 0, 0.1, ...,
 // 9.9, m = 4, N_eq = 1 Hz x 9.9 s, with the ends kept and the residue
 // repeated: from the double values and from the same values in single
