@@ -64,6 +64,19 @@ void keep_only(Computed& out, std::vector<batch::CaseResult>&& cases) {
   out.view.cases = std::move(views);
 }
 
+// The summaries of a whole job; as skaldur-batch, an error for finite
+// yearly damages whose sum is not finite.
+void summarise_whole(Computed& out) {
+  out.summaries = batch::summarise(out.view, out.cases);
+  for (std::size_t h = 0; h < out.summaries.size() && !out.error; ++h) {
+    if (!std::isfinite(out.summaries[h].damage_per_year)) {
+      out.error = batch::BatchError{batch::kExitFailed, "the damage per year of hotspot '" +
+                                                            out.view.hotspots[h].name +
+                                                            "' is not a finite number"};
+    }
+  }
+}
+
 // Reads and computes the job as `skaldur-batch run` does, up to the
 // summaries; no Python object is touched (the GIL is free).
 Computed compute_job(const std::string& path, int jobs, const Selection& selection) {
@@ -109,16 +122,7 @@ Computed compute_job(const std::string& path, int jobs, const Selection& selecti
   keep_only(out, std::move(cases).value());
   for (std::string& w : batch::run_warnings(out.view, out.cases))
     out.warnings.push_back(std::move(w));
-  if (!out.whole) return out;
-  out.summaries = batch::summarise(out.view, out.cases);
-  for (std::size_t h = 0; h < out.summaries.size(); ++h) {
-    // As skaldur-batch: finite yearly damages whose sum is not finite.
-    if (!std::isfinite(out.summaries[h].damage_per_year)) {
-      out.error = batch::BatchError{batch::kExitFailed, "the damage per year of hotspot '" +
-                                                            out.view.hotspots[h].name +
-                                                            "' is not a finite number"};
-    }
-  }
+  if (out.whole) summarise_whole(out);
   return out;
 }
 
