@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -43,6 +44,25 @@ namespace skaldur::batch {
 // is "cannot write PATH: REASON".
 [[nodiscard]] std::optional<BatchError> write_output(const std::filesystem::path& path,
                                                      std::string_view text);
+
+// A row of del.csv: a load case's DEL of one exponent for a hotspot, or the
+// year's (no load case). `del` is empty when n_eq is not above 0 (a record
+// that spans no time has no equivalent cycles).
+struct DelRow {
+  std::size_t hotspot = 0;
+  std::optional<std::size_t> load_case;  // nothing for the year's row
+  double m = 0.0;
+  double n_eq = 0.0;
+  std::optional<double> del;
+};
+
+// del.csv's rows in its order: per hotspot, each load case's DEL for each
+// exponent, its n_eq f_eq x the record's simulation length (or the fixed
+// n_eq); then the year's, from the cases' sums weighed into the year in
+// table order, its n_eq f_eq x the 31 536 000 s of the year (or the fixed
+// n_eq). Every case must be done.
+[[nodiscard]] std::vector<DelRow> del_rows(const JobView& view,
+                                           const std::vector<CaseResult>& cases);
 
 // The text of each output file, one writer a file (summary_csv.cpp, ...).
 [[nodiscard]] std::string summary_csv(const JobView& view,

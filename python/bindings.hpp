@@ -13,5 +13,6 @@ void bind_matrix(py::module_& m);
 void bind_curves(py::module_& m);
 void bind_damage(py::module_& m);
 void bind_hot_spot_stress(py::module_& m);
+void bind_batch_job(py::module_& m);
 
 }  // namespace skaldur::python

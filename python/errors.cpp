@@ -1,5 +1,6 @@
 #include "python/errors.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace skaldur::python {
@@ -42,6 +43,42 @@ std::string_view kind_name(damage::AssessFailure kind) {
   throw py::error_already_set();
 }
 
+// The place "FILE, line N, field 'F': " at the start of a batch message
+// (the line and the field each optional, but one of them there) and the
+// reason after it; no place when the message starts with none.
+struct Place {
+  std::string file;
+  long long line = 0;
+  std::string field;
+  std::string reason;
+};
+
+Place place_of(const std::string& message) {
+  Place out{{}, 0, {}, message};
+  const std::size_t line_at = message.find(", line ");
+  const std::size_t field_at = message.find(", field '");
+  const std::size_t end = std::min(line_at, field_at);
+  if (end == std::string::npos) return out;
+  std::size_t at = end;
+  if (at == line_at) {
+    at += 7;
+    const std::size_t digits = message.find_first_not_of("0123456789", at);
+    if (digits == at || digits == std::string::npos) return out;
+    out.line = std::stoll(message.substr(at, digits - at));
+    at = digits;
+  }
+  if (message.compare(at, 9, ", field '") == 0) {
+    const std::size_t close = message.find("': ", at + 9);
+    if (close == std::string::npos) return out;
+    out.field = message.substr(at + 9, close - at - 9);
+    at = close + 1;
+  }
+  if (message.compare(at, 2, ": ") != 0) return {{}, 0, {}, message};
+  out.file = message.substr(0, end);
+  out.reason = message.substr(at + 2);
+  return out;
+}
+
 }  // namespace
 
 void bind_errors(py::module_& m) {
@@ -69,6 +106,21 @@ void raise_assess_error(const damage::AssessError& error) {
   attributes["kind"] = std::string(kind_name(error.kind));
   raise(assess_error_class,
         "the series cannot be assessed: " + std::string(damage::describe(error.kind)), attributes);
+}
+
+void raise_batch_error(const batch::BatchError& error) {
+  py::dict attributes;
+  if (error.status != batch::kExitBadInput) {
+    attributes["kind"] = py::none();
+    raise(assess_error_class, error.message, attributes);
+  }
+  const Place where = place_of(error.message);
+  attributes["path"] = text_of(where.file);
+  attributes["line"] = where.line;
+  attributes["field"] = text_of(where.field);
+  attributes["text"] = "";
+  attributes["reason"] = text_of(where.reason);
+  raise(input_error_class, error.message, attributes);
 }
 
 void raise_os_error(int error_number, const std::string& path) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/errors.hpp"
 #include "damage/assess.hpp"
 #include "textio/line_error.hpp"
 
@@ -25,6 +26,13 @@ void bind_errors(py::module_& m);
 // Raises AssessError for an assessment that failed, with its kind
 // ("too_short", "range_beyond_blocks", ...) as the attribute `kind`.
 [[noreturn]] void raise_assess_error(const damage::AssessError& error);
+
+// Raises the error of a batch job that cannot be run: InputError for bad
+// input (exit status 2 of skaldur-batch) with the attributes `path`, `line`
+// and `field` of the place the message names ("", 0 and "" where it names
+// none) and `reason`; AssessError with `kind` None for a computation that
+// failed (status 1). The message is skaldur-batch's.
+[[noreturn]] void raise_batch_error(const batch::BatchError& error);
 
 // Raises OSError (FileNotFoundError, IsADirectoryError, ... by the number)
 // for `path`, with the system's text for the error number.

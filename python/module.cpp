@@ -12,4 +12,5 @@ PYBIND11_MODULE(_skaldur, m) {
   skaldur::python::bind_curves(m);
   skaldur::python::bind_damage(m);
   skaldur::python::bind_hot_spot_stress(m);
+  skaldur::python::bind_batch_job(m);
 }

@@ -2,7 +2,7 @@
 
 Stress records, turning points and rainflow cycles, SN curves, the damage as
 the dialogue program computes it, damage-equivalent loads and the hot-spot
-stress of components. Every function takes float32 or float64 arrays and
+stress of components; and batch jobs, as skaldur-batch computes them. Every function takes float32 or float64 arrays and
 keeps their precision; see each function's docstring for its arguments.
 """
 
@@ -29,6 +29,7 @@ from ._skaldur import (
     read_record,
     turning_points,
 )
+from .jobs import JobResult, run_job
 
 __all__ = [
     "AssessError",
@@ -36,6 +37,7 @@ __all__ = [
     "CycleCounter",
     "Curve",
     "InputError",
+    "JobResult",
     "Record",
     "assess",
     "catalogue",
@@ -51,5 +53,6 @@ __all__ = [
     "matrix",
     "read_curve_file",
     "read_record",
+    "run_job",
     "turning_points",
 ]

@@ -16,10 +16,11 @@ class InputError(ValueError):
     line: int
     text: str
     reason: str
+    field: str  # batch jobs: the job key or table column concerned ("" for none)
 
 class AssessError(ValueError):
-    """A series that cannot be assessed; kind names why (too_short, ...)."""
-    kind: str
+    """A series that cannot be assessed; kind names why (too_short, ...), None for a batch job."""
+    kind: Union[str, None]
 
 class Record:
     """The chosen columns of a stress record, as read_record reads them."""
@@ -116,3 +117,29 @@ def joint_points(axial: Series, in_plane: Series, out_of_plane: Series, *,
                  axial_crown: float = 1.0, axial_saddle: float = 1.0, in_plane_scf: float = 1.0,
                  out_of_plane_scf: float = 1.0) -> np.ndarray:
     """The hot-spot stress at the eight points around a brace: an (8, n) array."""
+
+Row = dict[str, Union[str, float, int, None]]
+
+class JobResult:
+    """A batch job's results, with the columns of skaldur-batch's files."""
+    title: str
+    design_life: float
+    weight_kind: str
+    hotspots: list[str]
+    cases: list[int]
+    load_cases: list[str]
+    warnings: list[str]
+    summary: Union[list[Row], None]
+    runs: list[Row]
+    matrix: list[Row]
+    dels: list[Row]
+    def summary_frame(self): ...
+    def damage_frame(self): ...
+    def matrix_frame(self): ...
+    def del_frame(self): ...
+    def to_pandas(self) -> dict: ...
+
+def run_job(path: Path, jobs: Union[int, None] = None,
+            shard: Union[str, Tuple[int, int], None] = None,
+            cases: Union[Sequence[int], None] = None) -> JobResult:
+    """Reads and computes a batch job as skaldur-batch run does; nothing is written."""

@@ -2,7 +2,9 @@
 # and records written as the programs read them.
 import os
 import pathlib
+import shutil
 import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -39,3 +41,26 @@ def computed_damage(console):
         if line.strip().startswith("Computed Damage ") and "per Year" not in line:
             return line.split(":")[1].strip()
     raise AssertionError("no Computed Damage line in:\n" + console[-2000:])
+
+
+def write_example_job(root):
+    """The example batch job copied into root/batch with its records written
+    (and its curve file beside, as the job names it); returns root/batch."""
+    folder = root / "batch"
+    folder.mkdir()
+    for name in ("job.toml", "seastates.csv"):
+        shutil.copy(EXAMPLES / "batch" / name, folder / name)
+    shutil.copy(EXAMPLES / "class-d-seawater.sn", root / "class-d-seawater.sn")
+    subprocess.run([sys.executable, str(EXAMPLES / "batch" / "make-records"), str(folder)],
+                   check=True, capture_output=True)
+    return folder
+
+
+def run_batch(job, out):
+    """Runs skaldur-batch on the job into out; returns (status, stderr)."""
+    exe = os.environ.get("SKALDUR_BATCH_EXE")
+    if not exe:
+        pytest.skip("SKALDUR_BATCH_EXE is not set (run through ctest)")
+    done = subprocess.run([exe, "run", str(job), "--out", str(out), "--quiet", "--jobs", "2"],
+                          capture_output=True, text=True, timeout=300)
+    return done.returncode, done.stderr
