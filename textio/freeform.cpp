@@ -9,6 +9,8 @@
 #include <optional>
 #include <system_error>
 
+#include "textio/decimal_digits.hpp"
+
 namespace skaldur::textio {
 namespace {
 
@@ -111,36 +113,21 @@ struct RealPrefix {
   std::optional<NumberError> error;
 };
 
-// Eight digit characters already turned into the values 0 to 9 (first digit
-// in the lowest byte) as one number: pairs, then quadruples, then all eight.
-inline std::uint64_t eight_digits(std::uint64_t x) {
-  x = x * 10 + (x >> 8);
-  return ((x & 0x000000FF000000FFu) * (100 + (1000000ull << 32)) +
-          ((x >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32))) >>
-         32;
-}
-
 // Reads the decimal digits from p on into `value`; returns the end of them.
-// Eight characters are looked at together while eight remain: their digits
-// become bytes 0 to 9 and every other character a byte with its high bit set
-// after the addition, so one mask tells how many digits lead.
+// Eight characters are looked at together while eight remain, one mask
+// telling how many digits lead.
 inline const char* read_digits(const char* p, const char* const end, std::uint64_t& value) {
-  static constexpr std::uint64_t kPowers[] = {1,      10,      100,      1000,     10000,
-                                              100000, 1000000, 10000000, 100000000};
   while (end - p >= 8) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, p, 8);
-    const std::uint64_t x = word ^ 0x3030303030303030u;
-    const std::uint64_t others =
-        (((x & 0x7F7F7F7F7F7F7F7Fu) + 0x7676767676767676u) | x) & 0x8080808080808080u;
+    const std::uint64_t x = detail::digit_bytes(p);
+    const std::uint64_t others = detail::non_digit_high_bits(x);
     if (others == 0) {
-      value = value * kPowers[8] + eight_digits(x);
+      value = value * detail::kWholePowersOfTen[8] + detail::eight_digits(x);
       p += 8;
       continue;
     }
     const auto n = static_cast<unsigned>(std::countr_zero(others)) / 8;
     if (n != 0) {
-      value = value * kPowers[n] + eight_digits(x << (8 * (8 - n)));
+      value = value * detail::kWholePowersOfTen[n] + detail::leading_digits(x, n);
       p += n;
     }
     return p;

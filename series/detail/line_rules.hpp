@@ -72,9 +72,17 @@ struct LineRules {
       if (after != '\n') why += " (" + cut_text() + ")";
       return Verdict::bad;
     }
-    if (values[0] < window.first_time) return Verdict::early;
-    if (values[0] > window.last_time) return Verdict::late;
-    if (after != '\n' && cut_divides(line, after, why)) return Verdict::bad;
+    const Verdict verdict = place(values[0]);
+    if (verdict == Verdict::accept && after != '\n' && cut_divides(line, after, why)) {
+      return Verdict::bad;
+    }
+    return verdict;
+  }
+
+  // Where a data line of this time lies: early, late or accept.
+  [[nodiscard]] Verdict place(double time) const {
+    if (time < window.first_time) return Verdict::early;
+    if (time > window.last_time) return Verdict::late;
     return Verdict::accept;
   }
 

@@ -10,6 +10,7 @@
 
 #include "series/detail/memory_hints.hpp"
 #include "series/detail/stretch_source.hpp"
+#include "textio/plain_line.hpp"
 
 namespace skaldur::series::detail {
 namespace {
@@ -38,19 +39,31 @@ struct ChunkResult {
 };
 
 // Reads the whole lines of `text` (the last one may lack its line feed) by
-// the rules, accepting at most `limit` lines.
+// the rules, accepting at most `limit` lines. Most lines of a record are
+// short lines of plain numbers, read without looking for their end first;
+// the text is followed by textio::kPlainLineReach readable bytes for them.
 void read_chunk(std::string_view text, const LineRules& rules, std::size_t limit,
                 ChunkResult& result) {
-  std::vector<double> values;
+  std::vector<double> values(rules.per_line + 1);
   std::string why;
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p != end) {
-    const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-    const char* const line_end = nl != nullptr ? static_cast<const char*>(nl) : end;
-    const std::string_view raw(p, static_cast<std::size_t>(line_end - p));
-    const std::string_view line = textio::cut_line(raw, rules.width);
-    p = nl != nullptr ? line_end + 1 : end;
+    std::string_view line;
+    Verdict verdict = Verdict::skip;
+    const std::size_t plain = textio::read_plain_line(p, end, values);
+    if (plain != 0 && plain <= rules.width) {
+      line = textio::cut_line(std::string_view(p, plain), rules.width);
+      p += plain + 1;
+      verdict = rules.place(values[0]);
+    } else {
+      const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+      const char* const line_end = nl != nullptr ? static_cast<const char*>(nl) : end;
+      const std::string_view raw(p, static_cast<std::size_t>(line_end - p));
+      line = textio::cut_line(raw, rules.width);
+      p = nl != nullptr ? line_end + 1 : end;
+      verdict = rules.judge(line, textio::after_cut(raw, rules.width), values, why);
+    }
     ++result.lines;
 
     const auto stop = [&](ChunkResult::Stop kind, std::string what) {
@@ -59,7 +72,6 @@ void read_chunk(std::string_view text, const LineRules& rules, std::size_t limit
       result.stop_text.assign(line);
       result.stop_what = std::move(what);
     };
-    const Verdict verdict = rules.judge(line, textio::after_cut(raw, rules.width), values, why);
     if (verdict == Verdict::skip) continue;
     if (verdict == Verdict::bad) return stop(ChunkResult::Stop::error, why);
     result.any_data = true;

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "textio/lines.hpp"
+#include "textio/plain_line.hpp"
 
 namespace skaldur::series::detail {
 
@@ -33,6 +34,8 @@ bool ChunkSource::next(StretchBuffer& buffer, std::string_view& text) {
     size += n;
   }
   if (size == 0) return false;
+  // The quick reading of plain lines looks a little past a stretch's end.
+  std::fill_n(data + size, textio::kPlainLineReach, '\0');
   if (eof_) {
     text = std::string_view(data, size);
     return true;
@@ -53,7 +56,7 @@ bool ChunkSource::next(StretchBuffer& buffer, std::string_view& text) {
 
 void ChunkSource::make_room(StretchBuffer& buffer, std::size_t needed) {
   if (buffer.capacity < needed) {
-    buffer.data = std::make_unique_for_overwrite<char[]>(needed);
+    buffer.data = std::make_unique_for_overwrite<char[]>(needed + textio::kPlainLineReach);
     buffer.capacity = needed;
   }
 }

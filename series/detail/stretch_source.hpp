@@ -13,6 +13,9 @@ namespace skaldur::series::detail {
 
 // Memory for one stretch, allocated once and reused: a stretch's bytes are
 // written by read() before they are looked at, so they are never cleared.
+// Behind its capacity lie textio::kPlainLineReach more bytes, cleared behind
+// each stretch handed out, so that plain lines are read the quick way up to
+// its end.
 struct StretchBuffer {
   std::unique_ptr<char[]> data;
   std::size_t capacity = 0;
