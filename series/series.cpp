@@ -91,6 +91,7 @@ textio::Result<Record, textio::LineError> read_record(textio::LineReader& lines,
   if (opening.after_cut_ != '\n' && rules.cut_divides(opening.line_, opening.after_cut_, why)) {
     return stop(std::move(why));
   }
+  rules.choose_plain_time();
   rules.first = rules.columns.front() - 1;
   rules.several = rules.columns.size() > 1;
   record.columns.resize(rules.columns.size());

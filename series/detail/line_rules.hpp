@@ -13,6 +13,7 @@
 #include "series/series.hpp"
 #include "textio/freeform.hpp"
 #include "textio/lines.hpp"
+#include "textio/plain_line.hpp"
 
 namespace skaldur::series::detail {
 
@@ -59,6 +60,17 @@ struct LineRules {
   std::size_t first = 1;             // the index in `values` of the first chosen column
   bool several = false;              // more than one column chosen
   std::size_t width = textio::kLineWidth;
+  // How the time of a plain line (see textio::read_plain_line) is read:
+  // for its sign alone when that places it in the window, as it does when
+  // the window starts at 0 and ends past the size of any plain time (below
+  // 10^8).
+  textio::FirstValue plain_time = textio::FirstValue::exact;
+
+  // Sets plain_time for the window.
+  void choose_plain_time() {
+    plain_time = window.first_time == 0.0 && window.last_time >= 1.0e8 ? textio::FirstValue::sign
+                                                                       : textio::FirstValue::exact;
+  }
 
   // Judges one line, cut before `after` (see textio::after_cut); a data
   // line's values go into `values`, values[0] its time. Fills `why` for a bad

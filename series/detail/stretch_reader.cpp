@@ -1,7 +1,10 @@
 #include "series/detail/stretch_reader.hpp"
 
-#include <cstring>
+#include <algorithm>
+#include <condition_variable>
 #include <exception>
+#include <limits>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -9,107 +12,11 @@
 #include <utility>
 
 #include "series/detail/memory_hints.hpp"
+#include "series/detail/stretch_lines.hpp"
 #include "series/detail/stretch_source.hpp"
-#include "textio/plain_line.hpp"
 
 namespace skaldur::series::detail {
 namespace {
-
-// The outcome of reading one stretch of whole lines.
-struct ChunkResult {
-  enum class Stop { none, window, error };
-  std::vector<float> values;  // accepted stresses, line after line, the chosen columns of each
-  std::int64_t lines = 0;     // lines in the stretch
-  bool any_data = false;      // a data line was read: last_time holds its time
-  double last_time = 0.0;
-  Stop stop = Stop::none;
-  std::int64_t stop_line = 0;  // from 1 within the stretch
-  std::string stop_text;
-  std::string stop_what;
-
-  // Empties the result, keeping the memory of its values.
-  void clear() {
-    values.clear();
-    lines = 0;
-    any_data = false;
-    last_time = 0.0;
-    stop = Stop::none;
-    stop_line = 0;
-  }
-};
-
-// Reads the whole lines of `text` (the last one may lack its line feed) by
-// the rules, accepting at most `limit` lines. Most lines of a record are
-// short lines of plain numbers, read without looking for their end first;
-// the text is followed by textio::kPlainLineReach readable bytes for them.
-void read_chunk(std::string_view text, const LineRules& rules, std::size_t limit,
-                ChunkResult& result) {
-  std::vector<double> values(rules.per_line + 1);
-  std::string why;
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p != end) {
-    std::string_view line;
-    Verdict verdict = Verdict::skip;
-    const std::size_t plain = textio::read_plain_line(p, end, values);
-    if (plain != 0 && plain <= rules.width) {
-      line = textio::cut_line(std::string_view(p, plain), rules.width);
-      p += plain + 1;
-      verdict = rules.place(values[0]);
-    } else {
-      const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-      const char* const line_end = nl != nullptr ? static_cast<const char*>(nl) : end;
-      const std::string_view raw(p, static_cast<std::size_t>(line_end - p));
-      line = textio::cut_line(raw, rules.width);
-      p = nl != nullptr ? line_end + 1 : end;
-      verdict = rules.judge(line, textio::after_cut(raw, rules.width), values, why);
-    }
-    ++result.lines;
-
-    const auto stop = [&](ChunkResult::Stop kind, std::string what) {
-      result.stop = kind;
-      result.stop_line = result.lines;
-      result.stop_text.assign(line);
-      result.stop_what = std::move(what);
-    };
-    if (verdict == Verdict::skip) continue;
-    if (verdict == Verdict::bad) return stop(ChunkResult::Stop::error, why);
-    result.any_data = true;
-    result.last_time = values[0];
-    if (verdict == Verdict::early) continue;
-    if (verdict == Verdict::late) return stop(ChunkResult::Stop::window, {});
-    if (!rules.keep(values, limit, result.values, why)) {
-      return stop(ChunkResult::Stop::error, why);
-    }
-  }
-}
-
-// Reads stretch `a` on this thread and `b` on a second one, side by side.
-// When the system refuses the second thread, `b` is read after `a` on this
-// thread and `two_threads` is cleared for the rest of the reading.
-void read_side_by_side(std::string_view a, std::string_view b, const LineRules& rules,
-                       std::size_t limit, ChunkResult& ra, ChunkResult& rb, bool& two_threads) {
-  std::exception_ptr thrown;
-  std::jthread other;
-  try {
-    other = std::jthread([&] {
-      try {
-        read_chunk(b, rules, limit, rb);
-      } catch (...) {
-        thrown = std::current_exception();
-      }
-    });
-  } catch (const std::system_error&) {
-    two_threads = false;  // no second thread to be had: read on this one
-  }
-  read_chunk(a, rules, limit, ra);
-  if (other.joinable()) {
-    other.join();
-    if (thrown) std::rethrow_exception(thrown);
-  } else {
-    read_chunk(b, rules, limit, rb);
-  }
-}
 
 // What the stretches taken so far, in file order, have given.
 class Taken {
@@ -152,6 +59,140 @@ class Taken {
   std::optional<textio::LineError> error_;
 };
 
+// Reads the stretches of a file on one or two lanes (threads), lane i
+// taking stretches i, i + lanes, ...: each lane reads its stretch from the
+// file, reads its lines, and takes the values into the record. The reading
+// from the file and the taking go strictly in file order, turn by turn; the
+// lines of two stretches are read side by side. After the head of a long
+// line nothing more is read from the file until that head is taken: when it
+// ends the reading, the rest of its line is never read.
+class StretchPipeline {
+ public:
+  StretchPipeline(ChunkSource& source, const LineRules& rules, Taken& taken, Record& record, int fd)
+      : source_(source),
+        rules_(rules),
+        taken_(taken),
+        record_(record),
+        fd_(fd),
+        lines_at_start_(taken.lines()),
+        kept_(record.columns.front().size()) {}
+
+  // Reads until the end of the file, a stop or a read error, on `lanes`
+  // lanes (1 or 2; 1 when the system refuses a second thread).
+  void run(int lanes) {
+    std::jthread other;
+    if (lanes > 1) {
+      try {
+        other = std::jthread([this] { run_lane(1, 2); });
+      } catch (const std::system_error&) {
+        lanes = 1;  // no second thread to be had: read on this one
+      }
+    }
+    run_lane(0, lanes);
+    if (other.joinable()) other.join();
+    if (thrown_) std::rethrow_exception(thrown_);
+  }
+
+  // The reading ended on a read error, every stretch before it taken
+  // without a stop.
+  [[nodiscard]] bool read_failed() const { return read_failed_ && !stopped_; }
+
+ private:
+  void run_lane(std::int64_t first, int lanes) {
+    StretchBuffer store;
+    ChunkResult result;
+    for (std::int64_t k = first;; k += lanes) {
+      try {
+        if (!take_stretch(k, store, result)) return;
+      } catch (...) {
+        const std::lock_guard lock(mutex_);
+        if (!thrown_) thrown_ = std::current_exception();
+        end_ = std::min(end_, k);
+        turn_.notify_all();
+        return;
+      }
+    }
+  }
+
+  // Reads stretch k, its lines, and takes it; false when the reading ended
+  // before it or with it.
+  bool take_stretch(std::int64_t k, StretchBuffer& store, ChunkResult& result) {
+    if (!wait_for(read_turn_, k)) return false;
+    std::string_view text;
+    const bool got = source_.next(store, text);
+    const bool head = got && source_.rest_to_skip();
+    std::size_t room = 0;
+    {
+      const std::lock_guard lock(mutex_);
+      if (!got) {
+        end_ = std::min(end_, k);
+        read_failed_ = source_.error() != 0;
+      } else if (!head) {
+        read_turn_ = k + 1;
+      }
+      room = kMostValues - kept_;
+      turn_.notify_all();
+    }
+    if (!got) return false;
+    result.clear();
+    read_chunk(text, rules_, room, result);
+
+    if (!wait_for(take_turn_, k)) return false;
+    const std::size_t now_room = kMostValues - record_.columns.front().size();
+    if (result.values.size() / record_.columns.size() > now_room) {
+      // Stretches taken since this one was read leave less room: read it
+      // again with the room left, to stop at the right line.
+      result.clear();
+      read_chunk(text, rules_, now_room, result);
+    }
+    const bool goes_on = taken_.take(result);
+    bytes_taken_ += static_cast<std::int64_t>(text.size());
+    if (goes_on && !reserved_ && taken_.lines() > lines_at_start_) {
+      reserved_ = true;
+      reserve_for_rest(fd_, bytes_taken_, rules_.window, record_.start_time, taken_.line_time(),
+                       record_.columns);
+    }
+    const std::lock_guard lock(mutex_);
+    kept_ = record_.columns.front().size();
+    if (!goes_on) {
+      end_ = std::min(end_, k + 1);
+      stopped_ = true;
+    }
+    take_turn_ = k + 1;
+    if (head) read_turn_ = k + 1;
+    turn_.notify_all();
+    return goes_on;
+  }
+
+  // Waits until it is stretch k's turn on `turn`; false when the reading
+  // ended before stretch k.
+  bool wait_for(const std::int64_t& turn, std::int64_t k) {
+    std::unique_lock lock(mutex_);
+    turn_.wait(lock, [&] { return turn == k || k >= end_; });
+    return k < end_;
+  }
+
+  ChunkSource& source_;
+  const LineRules& rules_;
+  Taken& taken_;
+  Record& record_;
+  int fd_;
+  // Touched only by the lane whose turn it is.
+  std::int64_t lines_at_start_;
+  std::int64_t bytes_taken_ = 0;
+  bool reserved_ = false;
+  // Guarded by mutex_.
+  std::mutex mutex_;
+  std::condition_variable turn_;
+  std::int64_t read_turn_ = 0;
+  std::int64_t take_turn_ = 0;
+  std::int64_t end_ = std::numeric_limits<std::int64_t>::max();  // the first stretch not taken
+  std::size_t kept_;  // values in each column, as of the last stretch taken
+  bool read_failed_ = false;
+  bool stopped_ = false;
+  std::exception_ptr thrown_;
+};
+
 }  // namespace
 
 void append_lines(const std::vector<float>& values, std::vector<std::vector<float>>& columns) {
@@ -171,47 +212,11 @@ textio::Result<double, textio::LineError> read_rest(int fd, std::string_view unr
                                                     const ReadTuning& tuning, Record& record,
                                                     textio::Fingerprint* fingerprint) {
   ChunkSource source(fd, unread, tuning.chunk_bytes, rules.width, fingerprint);
-  bool two_threads = tuning.two_threads && std::thread::hardware_concurrency() > 1;
-  StretchBuffer store_a;
-  StretchBuffer store_b;
-  ChunkResult ra;
-  ChunkResult rb;
   Taken taken(record.columns, lines_before, record.start_time);
-  const std::vector<float>& kept = record.columns.front();  // as many values as each column
-  std::int64_t bytes_seen = 0;
-  bool reserved = false;
-  while (true) {
-    std::string_view a;
-    std::string_view b;
-    if (!source.next(store_a, a)) break;
-    // The head of a long line goes alone: when it ends the reading, the rest
-    // of its line is never read.
-    const bool have_b = two_threads && !source.rest_to_skip() && source.next(store_b, b);
-    ra.clear();
-    rb.clear();
-    if (have_b) {
-      read_side_by_side(a, b, rules, kMostValues - kept.size(), ra, rb, two_threads);
-    } else {
-      read_chunk(a, rules, kMostValues - kept.size(), ra);
-    }
-    if (!taken.take(ra)) return taken.outcome();
-    if (have_b) {
-      if (rb.values.size() / record.columns.size() > kMostValues - kept.size()) {
-        // Both stretches together pass the limit: read the second again with
-        // the room the first one left, to stop at the right line.
-        rb.clear();
-        read_chunk(b, rules, kMostValues - kept.size(), rb);
-      }
-      if (!taken.take(rb)) return taken.outcome();
-    }
-    bytes_seen += static_cast<std::int64_t>(a.size() + b.size());
-    if (!reserved && taken.lines() > lines_before) {
-      reserved = true;
-      reserve_for_rest(fd, bytes_seen, rules.window, record.start_time, taken.line_time(),
-                       record.columns);
-    }
-  }
-  if (source.error() != 0) taken.fail_to_read(source.error());
+  StretchPipeline pipeline(source, rules, taken, record, fd);
+  const bool two_threads = tuning.two_threads && std::thread::hardware_concurrency() > 1;
+  pipeline.run(two_threads ? 2 : 1);
+  if (pipeline.read_failed()) taken.fail_to_read(source.error());
   return taken.outcome();
 }
 

@@ -20,11 +20,12 @@ void append_lines(const std::vector<float>& values, std::vector<std::vector<floa
 // Reads the lines of `fd` after the first accepted one into `record`, whose
 // columns hold that line's chosen values and whose start_time is its time;
 // `unread` holds the bytes already read from `fd` that come first, and
-// `lines_before` counts the lines before them. Two stretches at a time are
-// read side by side on two threads and taken in file order, so the values,
+// `lines_before` counts the lines before them. On two threads each reads
+// every other stretch from the file, reads its lines and takes its values,
+// the reading from the file and the taking in file order, so the values,
 // the end of the window and the first unreadable line are exactly those of
-// a reading line by line; when the system refuses the second thread they are
-// read one after the other. Every byte read from `fd` is added to the
+// a reading line by line; when the system refuses the second thread the
+// stretches are read one after the other. Every byte read from `fd` is added to the
 // reader's `fingerprint` when there is one. Returns the time of the last data
 // line read (the first accepted line's when no other was read).
 [[nodiscard]] textio::Result<double, textio::LineError> read_rest(

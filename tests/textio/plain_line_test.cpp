@@ -17,12 +17,12 @@ namespace {
 // Reads `line` (without its line feed) as a plain line from a buffer that
 // holds it, its line feed and kPlainLineReach bytes of `filler` behind.
 std::size_t read_plain(const std::string& line, std::span<double> values, char filler = '7',
-                       bool feed_inside = true) {
+                       bool feed_inside = true, FirstValue first = FirstValue::exact) {
   std::vector<char> buffer(line.begin(), line.end());
   buffer.push_back('\n');
   buffer.insert(buffer.end(), kPlainLineReach, filler);
   const char* end = buffer.data() + line.size() + (feed_inside ? 1 : 0);
-  return read_plain_line(buffer.data(), end, values);
+  return read_plain_line(buffer.data(), end, values, first);
 }
 
 // Plain lines give read_reals' values bit for bit; every other line is left
@@ -82,8 +82,9 @@ TEST(ReadPlainLine, PlainAndOtherLines) {
 }
 
 // Random lines of plain values, some spoilt: a line is taken exactly when it
-// is plain, with read_reals' values bit for bit; nothing past the line feed,
-// nor a line feed past the end of the text, changes the outcome.
+// is plain, with read_reals' values bit for bit (or the first one's sign
+// when only that is asked for); nothing past the line feed, nor a line feed
+// past the end of the text, changes the outcome.
 TEST(ReadPlainLine, AgreesWithReadReals) {
   std::mt19937_64 rng(20261207);
   const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
@@ -116,19 +117,24 @@ TEST(ReadPlainLine, AgreesWithReadReals) {
     }
     if (pick(5) == 0) line += " 1.5e3 rest";
     plain = plain && line.size() < 32;
-    std::vector<double> values(count), again(count), expected(count);
+    std::vector<double> values(count), again(count), expected(count), signs(count);
     const std::size_t length = read_plain(line, values, '7');
     EXPECT_EQ(read_plain(line, again, '\n'), length) << '"' << line << '"';
     EXPECT_EQ(read_plain(line, again, '\n', false), 0u) << '"' << line << '"';
+    ASSERT_EQ(read_plain(line, signs, '7', true, FirstValue::sign), length) << '"' << line << '"';
     const bool read = read_reals(line, expected);
     ASSERT_EQ(length != 0, plain) << '"' << line << '"';
     if (length == 0) continue;
     ++taken;
     ASSERT_EQ(length, line.size()) << '"' << line << '"';
     ASSERT_TRUE(read) << '"' << line << '"';
-    for (std::size_t v = 0; v < count; ++v)
+    for (std::size_t v = 0; v < count; ++v) {
       ASSERT_EQ(std::bit_cast<std::uint64_t>(values[v]), std::bit_cast<std::uint64_t>(expected[v]))
           << '"' << line << "\" value " << v;
+      const double sign = v == 0 ? (expected[0] < 0.0 ? -1.0 : 0.0) : expected[v];
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(signs[v]), std::bit_cast<std::uint64_t>(sign))
+          << '"' << line << "\" sign value " << v;
+    }
   }
   EXPECT_GT(taken, 10000);
 }
