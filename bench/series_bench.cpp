@@ -14,11 +14,15 @@
 
 namespace {
 
-// Writes the record once per process: time, two stress columns in MPa.
-const std::string& record_path(int lines) {
-  static std::string path;
+// Writes a record once per process: time, two stress columns in MPa, the
+// second in exponent form (`exponent`, read the general way) or in plain
+// decimals (read the quick way).
+const std::string& record_path(int lines, bool exponent) {
+  static std::string paths[2];
+  std::string& path = paths[exponent ? 1 : 0];
   if (!path.empty()) return path;
-  path = (std::filesystem::temp_directory_path() / "skaldur-bench-series.ts").string();
+  const char* name = exponent ? "skaldur-bench-series.ts" : "skaldur-bench-series-plain.ts";
+  path = (std::filesystem::temp_directory_path() / name).string();
   std::FILE* f = std::fopen(path.c_str(), "w");
   std::mt19937 rng(12345);
   std::normal_distribution<double> step(0.0, 2.0);
@@ -28,18 +32,19 @@ const std::string& record_path(int lines) {
   for (int i = 0; i < lines; ++i) {
     a += step(rng);
     b = 0.7 * b + step(rng);
-    std::fprintf(f, "%.3f %.4f %.4E\n", 0.05 * i, a, b);
+    std::fprintf(f, exponent ? "%.3f %.4f %.4E\n" : "%.3f %.4f %.4f\n", 0.05 * i, a, b);
   }
   std::fclose(f);
   return path;
 }
 
-// Arguments: lines, and columns read (column 2, or columns 2 and 3).
+// Arguments: lines, columns read (column 2, or columns 2 and 3), and 1 for
+// the record in exponent form, 0 for plain decimals.
 void BM_ReadSeries(benchmark::State& state) {
   const int lines = static_cast<int>(state.range(0));
   const std::vector<int> columns =
       state.range(1) == 1 ? std::vector<int>{2} : std::vector<int>{2, 3};
-  const std::string& path = record_path(lines);
+  const std::string& path = record_path(lines, state.range(2) == 1);
   const auto bytes = static_cast<std::int64_t>(std::filesystem::file_size(path));
   for (auto _ : state) {
     const int fd = ::open(path.c_str(), O_RDONLY);
@@ -61,6 +66,11 @@ void BM_ReadSeries(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * lines);
   state.SetBytesProcessed(state.iterations() * bytes);
 }
-BENCHMARK(BM_ReadSeries)->Args({1'000'000, 1})->Args({1'000'000, 2})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSeries)
+    ->Args({1'000'000, 1, 1})
+    ->Args({1'000'000, 2, 1})
+    ->Args({1'000'000, 1, 0})
+    ->Args({1'000'000, 2, 0})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
